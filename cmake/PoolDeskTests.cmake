@@ -1,0 +1,28 @@
+# pooldesk_add_tests(LIBS <targets...> [PATTERN <glob>] [QT] [NOMAIN])
+# One GoogleTest executable per file matching PATTERN (default *_test.cpp) in the calling
+# folder, each test case registered with ctest. QT runs them on the offscreen platform.
+function(pooldesk_add_tests)
+  cmake_parse_arguments(ARG "QT;NOMAIN" "PATTERN" "LIBS" ${ARGN})
+  if(NOT ARG_PATTERN)
+    set(ARG_PATTERN "*_test.cpp")
+  endif()
+  file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${ARG_PATTERN})
+  foreach(source ${test_sources})
+    get_filename_component(name ${source} NAME_WE)
+    get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    set(target ${layer}_${name})
+    add_executable(${target} ${source})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+    if(NOT ARG_NOMAIN)
+      # NOMAIN: the test file brings its own main (e.g. to create a QCoreApplication first).
+      target_link_libraries(${target} PRIVATE GTest::gtest_main)
+    endif()
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
+    set(env "")
+    if(ARG_QT)
+      set(env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+  endforeach()
+endfunction()

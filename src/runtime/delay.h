@@ -1,0 +1,34 @@
+#pragma once
+// The responsive delay and pending-event processing.
+//
+// A GUI installs an EventPump for its own thread. On that thread the delay keeps processing
+// the thread's events until the time is up (sleeping in the wait between events); on any other
+// thread it simply sleeps.
+
+#include <chrono>
+#include <cstdint>
+
+namespace runtime {
+
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    // True when the calling thread is the one whose events this pump processes.
+    virtual bool isPumpThread() const = 0;
+    // Dispatches every event waiting for the pump thread, then returns.
+    virtual void processPendingEvents() = 0;
+    // Sleeps until an event arrives for the pump thread or the timeout passes, then dispatches
+    // what arrived.
+    virtual void waitAndProcessEvents(std::chrono::milliseconds timeout) = 0;
+};
+
+// Installs (or, with nullptr, removes) the pump. The pump must outlive its installation.
+void installEventPump(EventPump* pump);
+
+// Unit codes: 0 milliseconds, 1 seconds, 2 minutes, 3 hours; other codes count as 0.
+bool responsiveDelay(std::int64_t amount, int unit = 0);
+
+// One pass over the calling thread's pending events; nothing on a thread without a pump.
+void processPendingEvents();
+
+} // namespace runtime

@@ -1,0 +1,37 @@
+#pragma once
+// ScriptJson: one JSON value held inside a private JavaScript engine, queried by path.
+// Texts are GBK; every failing call gives the empty value of its type.
+
+#include "runtime/text.h"
+
+#include <memory>
+#include <string_view>
+
+namespace script {
+
+using runtime::Text;
+
+class ScriptJson final {
+public:
+    ScriptJson();  // root name "da", then createEngine()
+    ~ScriptJson(); // destroy()
+    ScriptJson(const ScriptJson&) = delete;
+    ScriptJson& operator=(const ScriptJson&) = delete;
+
+    void destroy();
+    void createEngine();
+    // true when the root is not null afterwards.
+    bool load(std::string_view jsonText);
+    bool clear();
+    // Rewrites path into the absolute expression; true when the value exists.
+    bool resolvePath(Text& path);
+    // The value at path written as compact JSON, or empty.
+    Text getJsonText(std::string_view path);
+
+private:
+    struct Engine;
+    Text m_rootName;
+    std::unique_ptr<Engine> m_engine;
+};
+
+} // namespace script
