@@ -1,0 +1,69 @@
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+#include "runtime/state.h"
+#include "service/codec.h"
+#include "service/operations.h"
+#include "service/requests.h"
+
+namespace service {
+
+namespace {
+
+Reply fetchPorts(std::string_view key) {
+    return getText(serviceUrl(runtime::concat({"/sinterface/port/get?ukey=", key})));
+}
+
+Text selectedPoolName(runtime::Window& window) {
+    const int row = window.selectedRow(controls::kDeviceList);
+    return row < 0 ? Text() : window.cellText(controls::kDeviceList, row, 0);
+}
+
+} // namespace
+
+Text queryPorts(std::string_view key) {
+    return fetchPorts(key).body;
+}
+
+void listPorts(runtime::Window& window) {
+    window.setDisabled(controls::kPortList, true);
+    const Text pool = selectedPoolName(window);
+    window.deleteAllRows(controls::kPortList);
+
+    const Reply reply = fetchPorts(runtime::userKey());
+    if (reply.body.empty()) {
+        window.writeLine(controls::kLogPanel,
+                         requestFailedLine(runtime::gbk("查看最新任务"), reply.status));
+    }
+    for (const Text& line : runtime::splitText(reply.body, "\r\n")) {
+        const runtime::TextList fields = runtime::splitText(line, "|");
+        if (fields.size() < 2 || runtime::findText(fields[0], pool) < 0) {
+            continue;
+        }
+        const int row = window.appendRow(controls::kPortList, fields[0]);
+        const runtime::TextList pieces = runtime::splitText(percentDecode(fields[1]), "-");
+        // A status without "-" leaves the time empty; an empty status leaves both empty.
+        window.setCellText(controls::kPortList, row, 1, pieces.empty() ? Text() : pieces[0]);
+        window.setCellText(controls::kPortList, row, 2, pieces.size() < 2 ? Text() : pieces[1]);
+    }
+
+    window.setDisabled(controls::kPortList, false);
+    window.setText(
+        controls::kPortCountLabel,
+        runtime::concat({runtime::gbk("端口数量："), runtime::toText(static_cast<long long>(
+                                                         window.rowCount(controls::kPortList)))}));
+}
+
+void checkPortsByKeyword(runtime::Window& window) {
+    const Text keyword = window.inputBox(runtime::gbk("输入状态关键词，例如未做TG"));
+    if (keyword.empty()) {
+        return;
+    }
+    const int count = window.rowCount(controls::kPortList);
+    for (int row = 0; row < count; ++row) {
+        if (runtime::findText(window.cellText(controls::kPortList, row, 1), keyword) >= 0) {
+            window.setCheckState(controls::kPortList, row, 1);
+        }
+    }
+}
+
+} // namespace service
