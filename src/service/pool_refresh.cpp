@@ -1,0 +1,55 @@
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+#include "runtime/threads.h"
+#include "script/script_json.h"
+#include "service/operations.h"
+#include "service/requests.h"
+#include "service/text_between.h"
+
+namespace service {
+
+namespace {
+
+void addNewPools(runtime::Window& window, const TextList& names) {
+    for (const Text& name : names) {
+        if (name == "," || window.findRow(controls::kDeviceList, name) >= 0) {
+            continue;
+        }
+        const Text filter = window.text(controls::kFilterBox);
+        if (!filter.empty() && runtime::findText(name, filter) < 0) {
+            continue;
+        }
+        window.appendRow(controls::kDeviceList, name);
+        window.appendRow(controls::kPoolSummaryList, name);
+    }
+}
+
+} // namespace
+
+void refreshPools(runtime::Window& window) {
+    script::ScriptJson json;
+    TextList names;
+    window.writeLine(controls::kLogPanel, runtime::gbk("刷新中....."));
+    window.setVisible(controls::kBusyPicture, true);
+
+    const Text key = window.text(controls::kKeyBox);
+    const Reply reply = getText(serviceUrl(runtime::concat({"/sinterface/getDev?uKey=", key})));
+    if (reply.body.empty()) {
+        window.writeLine(controls::kLogPanel,
+                         requestFailedLine(runtime::gbk("刷新卡池列表"), reply.status));
+    }
+
+    json.clear();
+    json.load(reply.body);
+    if (json.getJsonText("ret") == "0") {
+        const Text inner = textBetween(reply.body, "[", "]");
+        allTextsBetween(inner, "\"", "\"", names);
+        addNewPools(window, names);
+    }
+
+    runtime::startWorker([&window](std::int32_t) { watchPoolStatistics(window); });
+    window.writeLine(controls::kLogPanel, runtime::gbk("刷新完成"));
+    window.setVisible(controls::kBusyPicture, false);
+}
+
+} // namespace service

@@ -1,0 +1,43 @@
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+#include "runtime/delay.h"
+#include "runtime/state.h"
+#include "runtime/threads.h"
+#include "service/endpoints.h"
+#include "service/operations.h"
+#include "service/requests.h"
+
+namespace service {
+
+void signIn(runtime::Window& window) {
+    const Endpoints routes = endpoints();
+    if (window.isChecked(controls::kRouteMalaysia)) {
+        runtime::setRouteHost(routes.malaysia);
+    }
+    if (window.isChecked(controls::kRouteNetherlands)) {
+        runtime::setRouteHost(routes.netherlands);
+    }
+    if (window.isChecked(controls::kRouteHongKong)) {
+        runtime::setRouteHost(routes.hongKong);
+    }
+
+    const Text key = window.text(controls::kKeyBox);
+    const Reply reply =
+        getText(serviceUrl(runtime::concat({"/sinterface/getUserInfo?ukey=", key})));
+
+    if (runtime::findText(reply.body, "\"status\":0") >= 0) {
+        runtime::setUserKey(window.text(controls::kKeyBox));
+        window.setText(controls::kSignInMessage, runtime::gbk("验证成功！准备初始化中..."));
+        runtime::startWorker([&window](std::int32_t) { refreshPools(window); });
+        runtime::responsiveDelay(1000);
+        window.setLeft(controls::kSignInPanel, 1999);
+    } else if (reply.body.empty()) {
+        window.setText(controls::kSignInMessage, runtime::gbk("网络有问题，请检查网络环境！"));
+        window.writeLine(controls::kLogPanel,
+                         requestFailedLine(runtime::gbk("登录验证"), reply.status));
+    } else {
+        window.setText(controls::kSignInMessage, runtime::gbk("key以封禁！请联系管理员！"));
+    }
+}
+
+} // namespace service
