@@ -39,6 +39,9 @@ public:
     // Test hooks.
     void setChecked(std::string_view control, bool checked);
     void setSelectedRow(std::string_view list, int row);
+    // Gives the list a fixed number of columns, as a real list view has; cells beyond it read
+    // empty and take no writes. Without it any column >= 0 can be written.
+    void setColumnCount(std::string_view list, int columns);
     int left(std::string_view control);
     bool isVisible(std::string_view control); // controls start visible
     bool isDisabled(std::string_view control);
@@ -69,6 +72,7 @@ private:
     struct List {
         std::vector<Row> rows;
         int selectedRow = -1;
+        int columnCount = 0; // 0: not fixed
     };
 
     Control& control(std::string_view name);

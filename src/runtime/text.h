@@ -27,6 +27,9 @@ Text concat(std::initializer_list<std::string_view> parts);
 // Byte-wise comparison as unsigned bytes: 0 when equal, negative when a sorts first.
 int compareText(std::string_view a, std::string_view b);
 
+// Whole-text equality with ASCII letters folded; bytes of two-byte characters compare exactly.
+bool equalsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
 // 1-based position of the first occurrence of part at or after start, or -1. The scan steps
 // over two-byte characters as units; ignoreCase folds ASCII letters only. An empty part gives
 // 1 when text is non-empty, else -1. A start below 1 counts as 1.

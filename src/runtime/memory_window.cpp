@@ -1,0 +1,251 @@
+#include "runtime/memory_window.h"
+
+#include <algorithm>
+
+namespace runtime {
+
+namespace {
+
+using Lock = std::scoped_lock<std::recursive_mutex>;
+
+template <class T> bool isRowOf(const std::vector<T>& rows, int row) {
+    return row >= 0 && static_cast<std::size_t>(row) < rows.size();
+}
+
+} // namespace
+
+MemoryWindow::Control& MemoryWindow::control(std::string_view name) {
+    auto found = m_controls.find(name);
+    if (found == m_controls.end()) {
+        found = m_controls.emplace(std::string(name), Control{}).first;
+    }
+    return found->second;
+}
+
+MemoryWindow::List& MemoryWindow::list(std::string_view name) {
+    auto found = m_lists.find(name);
+    if (found == m_lists.end()) {
+        found = m_lists.emplace(std::string(name), List{}).first;
+    }
+    return found->second;
+}
+
+Text MemoryWindow::text(std::string_view control) {
+    const Lock lock(m_mutex);
+    return this->control(control).text;
+}
+
+void MemoryWindow::setText(std::string_view control, std::string_view text) {
+    const Lock lock(m_mutex);
+    this->control(control).text = Text(text);
+}
+
+bool MemoryWindow::isChecked(std::string_view control) {
+    const Lock lock(m_mutex);
+    return this->control(control).checked;
+}
+
+void MemoryWindow::setLeft(std::string_view control, int left) {
+    const Lock lock(m_mutex);
+    this->control(control).left = left;
+}
+
+void MemoryWindow::setVisible(std::string_view control, bool visible) {
+    const Lock lock(m_mutex);
+    this->control(control).visible = visible;
+}
+
+void MemoryWindow::setDisabled(std::string_view control, bool disabled) {
+    const Lock lock(m_mutex);
+    Control& target = this->control(control);
+    if (disabled && !target.disabled) {
+        ++target.disableCount;
+    }
+    target.disabled = disabled;
+}
+
+void MemoryWindow::writeLine(std::string_view control, std::string_view line) {
+    const Lock lock(m_mutex);
+    this->control(control).lines.emplace_back(line);
+}
+
+int MemoryWindow::selectedRow(std::string_view list) {
+    const Lock lock(m_mutex);
+    return this->list(list).selectedRow;
+}
+
+int MemoryWindow::rowCount(std::string_view list) {
+    const Lock lock(m_mutex);
+    return static_cast<int>(this->list(list).rows.size());
+}
+
+Text MemoryWindow::cellText(std::string_view list, int row, int column) {
+    const Lock lock(m_mutex);
+    const List& target = this->list(list);
+    if (!isRowOf(target.rows, row) || column < 0 ||
+        (target.columnCount > 0 && column >= target.columnCount)) {
+        return {};
+    }
+    const auto& cells = target.rows[static_cast<std::size_t>(row)].cells;
+    return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
+                                                           : Text{};
+}
+
+void MemoryWindow::setCellText(std::string_view list, int row, int column, std::string_view text) {
+    const Lock lock(m_mutex);
+    List& target = this->list(list);
+    if (!isRowOf(target.rows, row) || column < 0 ||
+        (target.columnCount > 0 && column >= target.columnCount)) {
+        return;
+    }
+    auto& cells = target.rows[static_cast<std::size_t>(row)].cells;
+    if (static_cast<std::size_t>(column) >= cells.size()) {
+        cells.resize(static_cast<std::size_t>(column) + 1);
+    }
+    cells[static_cast<std::size_t>(column)] = Text(text);
+}
+
+int MemoryWindow::checkState(std::string_view list, int row) {
+    const Lock lock(m_mutex);
+    const List& target = this->list(list);
+    return isRowOf(target.rows, row) ? target.rows[static_cast<std::size_t>(row)].checkState : 0;
+}
+
+void MemoryWindow::setCheckState(std::string_view list, int row, int state) {
+    const Lock lock(m_mutex);
+    List& target = this->list(list);
+    if (isRowOf(target.rows, row)) {
+        target.rows[static_cast<std::size_t>(row)].checkState = state != 0 ? 1 : 0;
+    }
+}
+
+int MemoryWindow::appendRow(std::string_view list, std::string_view caption) {
+    const Lock lock(m_mutex);
+    List& target = this->list(list);
+    target.rows.push_back(Row{{Text(caption)}, 0});
+    return static_cast<int>(target.rows.size()) - 1;
+}
+
+void MemoryWindow::deleteRow(std::string_view list, int row) {
+    const Lock lock(m_mutex);
+    List& target = this->list(list);
+    if (!isRowOf(target.rows, row)) {
+        return;
+    }
+    target.rows.erase(target.rows.begin() + row);
+    if (target.selectedRow == row) {
+        target.selectedRow = -1;
+    } else if (target.selectedRow > row) {
+        --target.selectedRow;
+    }
+}
+
+void MemoryWindow::deleteAllRows(std::string_view list) {
+    const Lock lock(m_mutex);
+    List& target = this->list(list);
+    target.rows.clear();
+    target.selectedRow = -1;
+}
+
+int MemoryWindow::findRow(std::string_view list, std::string_view caption) {
+    const Lock lock(m_mutex);
+    const List& target = this->list(list);
+    const auto found =
+        std::find_if(target.rows.begin(), target.rows.end(), [caption](const Row& row) {
+            return equalsIgnoreAsciiCase(row.cells.front(), caption);
+        });
+    return found == target.rows.end() ? -1 : static_cast<int>(found - target.rows.begin());
+}
+
+bool MemoryWindow::putOnClipboard(std::string_view text) {
+    const Lock lock(m_mutex);
+    if (!m_clipboardAvailable) {
+        return false;
+    }
+    m_clipboard = Text(text);
+    return true;
+}
+
+Text MemoryWindow::inputBox(std::string_view prompt) {
+    const Lock lock(m_mutex);
+    m_inputPrompts.emplace_back(prompt);
+    if (m_inputAnswers.empty()) {
+        return {};
+    }
+    Text answer = std::move(m_inputAnswers.front());
+    m_inputAnswers.erase(m_inputAnswers.begin());
+    return answer;
+}
+
+void MemoryWindow::popUpMenu(std::string_view menuRoot) {
+    const Lock lock(m_mutex);
+    m_poppedMenus.emplace_back(menuRoot);
+}
+
+void MemoryWindow::setChecked(std::string_view control, bool checked) {
+    const Lock lock(m_mutex);
+    this->control(control).checked = checked;
+}
+
+void MemoryWindow::setSelectedRow(std::string_view list, int row) {
+    const Lock lock(m_mutex);
+    List& target = this->list(list);
+    target.selectedRow = isRowOf(target.rows, row) ? row : -1;
+}
+
+void MemoryWindow::setColumnCount(std::string_view list, int columns) {
+    const Lock lock(m_mutex);
+    this->list(list).columnCount = std::max(columns, 0);
+}
+
+int MemoryWindow::left(std::string_view control) {
+    const Lock lock(m_mutex);
+    return this->control(control).left;
+}
+
+bool MemoryWindow::isVisible(std::string_view control) {
+    const Lock lock(m_mutex);
+    return this->control(control).visible;
+}
+
+bool MemoryWindow::isDisabled(std::string_view control) {
+    const Lock lock(m_mutex);
+    return this->control(control).disabled;
+}
+
+std::vector<Text> MemoryWindow::lines(std::string_view canvas) {
+    const Lock lock(m_mutex);
+    return this->control(canvas).lines;
+}
+
+int MemoryWindow::disableCount(std::string_view control) {
+    const Lock lock(m_mutex);
+    return this->control(control).disableCount;
+}
+
+Text MemoryWindow::clipboard() {
+    const Lock lock(m_mutex);
+    return m_clipboard;
+}
+
+void MemoryWindow::setClipboardAvailable(bool available) {
+    const Lock lock(m_mutex);
+    m_clipboardAvailable = available;
+}
+
+void MemoryWindow::queueInputBoxAnswer(std::string_view answer) {
+    const Lock lock(m_mutex);
+    m_inputAnswers.emplace_back(answer);
+}
+
+std::vector<Text> MemoryWindow::inputBoxPrompts() {
+    const Lock lock(m_mutex);
+    return m_inputPrompts;
+}
+
+std::vector<std::string> MemoryWindow::poppedMenus() {
+    const Lock lock(m_mutex);
+    return m_poppedMenus;
+}
+
+} // namespace runtime
