@@ -1,0 +1,102 @@
+#include "runtime/threads.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Workers, RunTheRoutineWithItsArgument) {
+    std::promise<std::int32_t> seen;
+    auto result = seen.get_future();
+    ASSERT_TRUE(runtime::startWorker([&seen](std::int32_t value) { seen.set_value(value); }, 42));
+    ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(result.get(), 42);
+    EXPECT_FALSE(runtime::startWorker(nullptr));
+}
+
+TEST(Locks, HandlesAreDistinctAndNeverZero) {
+    const runtime::LockHandle first = runtime::createLock();
+    const runtime::LockHandle second = runtime::createLock();
+    EXPECT_NE(first, 0U);
+    EXPECT_NE(second, 0U);
+    EXPECT_NE(first, second);
+}
+
+TEST(Locks, ReentrantOnOneThreadAndExclusiveAcrossThreads) {
+    const runtime::LockHandle lock = runtime::createLock();
+    runtime::enterLock(lock);
+    runtime::enterLock(lock);
+    std::atomic<bool> entered{false};
+    std::thread other([&] {
+        runtime::enterLock(lock);
+        entered = true;
+        runtime::leaveLock(lock);
+    });
+    runtime::leaveLock(lock);
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(entered) << "one leave must not release a lock entered twice";
+    runtime::leaveLock(lock);
+    other.join();
+    EXPECT_TRUE(entered);
+}
+
+TEST(Locks, UnknownHandlesAndForeignLeavesAreIgnored) {
+    runtime::enterLock(0);
+    runtime::leaveLock(0);
+    runtime::leaveLock(0xFFFFFFFFU);
+    runtime::enterLock(0xFFFFFFFFU);
+
+    const runtime::LockHandle lock = runtime::createLock();
+    runtime::leaveLock(lock); // never entered
+    runtime::enterLock(lock);
+    std::thread intruder([lock] { runtime::leaveLock(lock); });
+    intruder.join();
+    std::atomic<bool> entered{false};
+    std::thread other([&] {
+        runtime::enterLock(lock);
+        entered = true;
+        runtime::leaveLock(lock);
+    });
+    std::this_thread::sleep_for(50ms);
+    EXPECT_FALSE(entered) << "a thread that does not hold the lock cannot release it";
+    runtime::leaveLock(lock);
+    other.join();
+    EXPECT_TRUE(entered);
+}
+
+TEST(Locks, SerialiseWorkersAroundSharedData) {
+    const runtime::LockHandle lock = runtime::createLock();
+    long long counter = 0; // guarded only by the lock under test
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20000; ++i) {
+                runtime::enterLock(lock);
+                runtime::enterLock(lock);
+                ++counter;
+                runtime::leaveLock(lock);
+                runtime::leaveLock(lock);
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(counter, 80000);
+}
+
+TEST(RunDirectory, IsTheExecutablesFolderWithoutTrailingSeparator) {
+    const std::string folder = runtime::runDirectory();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_NE(folder.back(), '/');
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "runtime_threads_test"));
+}
+
+} // namespace
