@@ -276,6 +276,10 @@ TEST_F(MaskOverlayTest, OverlayFromTheGuiThreadOutlivesOtherThreads) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // ctest lists the tests by running this binary without the test environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
