@@ -8,4 +8,6 @@ preset="${1:-dev}"
 bash scripts/install-deps.sh
 cmake --preset "$preset"
 cmake --build --preset "$preset"
+# Widget tests run on the offscreen platform, also when ctest lists them before the run.
+export QT_QPA_PLATFORM=offscreen
 ctest --preset "$preset"
