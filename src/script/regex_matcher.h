@@ -4,7 +4,9 @@
 
 #include "runtime/text.h"
 
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace script {
 
@@ -16,7 +18,13 @@ public:
     bool search(std::string_view pattern, std::string_view subject);
     // Text of group `group` of match `match`, or empty.
     runtime::Text subMatchText(int match, int group) const;
-    // (implementation fields are the owner's to add)
+
+private:
+    // One match: its parenthesised groups in order; a group that took no part is empty.
+    using Match = std::vector<runtime::Text>;
+
+    std::optional<std::vector<Match>> m_matches;
+    runtime::Text m_subject;
 };
 
 } // namespace script

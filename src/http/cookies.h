@@ -1,0 +1,34 @@
+#pragma once
+// Cookies and the redirect target read back from response headers, and the merge of the
+// cookies a request sent with those its response set.
+
+#include "runtime/text.h"
+
+#include <string_view>
+
+namespace http {
+
+using runtime::Text;
+using runtime::TextList;
+
+// "name=value" pairs of the set-cookie lines, joined by "; ".
+Text extractSetCookies(const TextList& lines);
+
+// Received cookies first, then the sent ones the response did not name; "=deleted" items
+// dropped, exact repeats removed. The result is also left in sent.
+Text mergeCookieStrings(Text& sent, std::string_view received);
+
+// The text before the first "=" (the whole item without one), trimmed.
+Text cookieName(std::string_view item);
+
+// The pieces of text between separators with exact repeats removed, joined by separator.
+Text removeDuplicateItems(std::string_view text, std::string_view separator);
+
+// Applies the "Location: " rule: the last line starting with it (case ignored) sets target;
+// without such a line target keeps its value.
+void applyLocationRule(const TextList& lines, Text& target);
+
+// ASCII spaces and the full-width space (A1 A1) removed at both ends; tabs stay.
+Text trimSpaces(std::string_view text);
+
+} // namespace http

@@ -1,0 +1,20 @@
+#pragma once
+// The engine's header text as libcurl header lines. libcurl adds headers of its own; the lines
+// returned also switch those off, so only Host and Content-Length go out unasked.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace http {
+
+// nullopt when a non-empty line has no ":" (a malformed header). CR LF, a lone CR and a lone
+// LF all end a line, so no line break can reach the request inside a header.
+std::optional<std::vector<std::string>> curlHeaderLines(std::string_view headerText);
+
+// The object name as it goes into a URL for libcurl: bytes outside printable ASCII (as UTF-8)
+// and characters libcurl refuses are percent-encoded.
+std::string escapeObjectName(std::string_view objectName);
+
+} // namespace http

@@ -1,0 +1,237 @@
+#include "http/engine.h"
+
+#include "http/cookies.h"
+#include "http/messages.h"
+#include "http/request_headers.h"
+#include "http/response_decoding.h"
+#include "http/transport.h"
+#include "http/url_parts.h"
+#include "runtime/delay.h"
+#include "runtime/state.h"
+
+#include <array>
+#include <climits>
+
+namespace http {
+namespace {
+
+constexpr std::array<std::string_view, 9> kMethods{"GET",    "POST",  "HEAD",    "PUT",  "OPTIONS",
+                                                   "DELETE", "TRACE", "CONNECT", "PATCH"};
+constexpr int kDefaultTimeoutMs = 30'000;
+constexpr std::size_t kDefaultChunkSize = 1'048'576;
+constexpr std::uint32_t kSecurityFlags =
+    kIgnoreUnknownCa | kIgnoreCertWrongUsage | kIgnoreCertCnInvalid | kIgnoreCertDateInvalid;
+
+std::string_view methodText(int method) {
+    return method >= 0 && method < static_cast<int>(kMethods.size())
+               ? kMethods[static_cast<std::size_t>(method)]
+               : kMethods[0];
+}
+
+int timeoutMs(int seconds) {
+    if (seconds < 1) {
+        return kDefaultTimeoutMs;
+    }
+    return seconds > INT_MAX / 1000 ? INT_MAX : seconds * 1000;
+}
+
+// The query goes out even when the path is empty: "http://host?x=1" asks for "/?x=1".
+Text objectName(const UrlParts& parts) {
+    return runtime::concat({parts.path.empty() ? "/" : parts.path, parts.extraInfo});
+}
+
+std::size_t uploadChunk() {
+    const int size = runtime::uploadChunkSize.load();
+    return size > 0 ? static_cast<std::size_t>(size) : kDefaultChunkSize;
+}
+
+Text statusFromHeaders(const Text& headers) {
+    constexpr int kStatusStart = 10;
+    const int lineEnd = runtime::findText(headers, "\r\n", kStatusStart);
+    return lineEnd < kStatusStart
+               ? Text()
+               : runtime::middleText(headers, kStatusStart, lineEnd - kStatusStart);
+}
+
+// Closes the transport on every way out and then gives the calling thread's pending events one
+// pass for each stage the request entered; the early returns skip the passes.
+class RequestScope final {
+public:
+    explicit RequestScope(Transport& transport) : m_transport(transport) {}
+    RequestScope(const RequestScope&) = delete;
+    RequestScope& operator=(const RequestScope&) = delete;
+    ~RequestScope() {
+        m_transport.close();
+        for (int pass = 0; m_processEvents && pass < m_stages; ++pass) {
+            runtime::processPendingEvents();
+        }
+    }
+
+    void enterStage() { ++m_stages; }
+    void skipEventPasses() { m_processEvents = false; }
+
+private:
+    Transport& m_transport;
+    int m_stages = 0;
+    bool m_processEvents = true;
+};
+
+void setText(Text* target, Text value) {
+    if (target != nullptr) {
+        *target = std::move(value);
+    }
+}
+
+} // namespace
+
+Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyText,
+                       Text* sendCookies, Text* receivedCookies, std::string_view extraHeaders,
+                       Text* responseHeaders, bool noRedirect, std::string_view userName,
+                       std::string_view password, std::string_view proxy,
+                       std::string_view proxyUser, std::string_view proxyPassword,
+                       int timeoutSeconds, Text* redirectLocation, Text* statusText,
+                       ByteArray* responseBytes, std::optional<bool> mergeCookies,
+                       std::optional<bool> completeHeaders, const ByteArray* bodyBytes,
+                       std::optional<bool> normalizeHeaderCase) {
+    const bool merge = mergeCookies.value_or(true);
+    const bool complete = completeHeaders.value_or(true);
+    const bool normalize = normalizeHeaderCase.value_or(true);
+    const Text cookiesToSend = sendCookies != nullptr ? *sendCookies : Text();
+
+    const std::unique_ptr<Transport> transport = makeTransport();
+    if (!transport || !transport->checkPlatform()) {
+        setText(statusText, failureMessage(Failure::PlatformUnsupported));
+        return {};
+    }
+    RequestScope scope(*transport);
+    const auto fail = [&](Failure failure) {
+        setText(statusText, failureMessage(failure));
+        return Text();
+    };
+    const auto failAtOnce = [&](Failure failure) {
+        scope.skipEventPasses();
+        return fail(failure);
+    };
+
+    scope.enterStage();
+    const std::optional<UrlParts> parts =
+        hasControlCharacter(url) ? std::nullopt : transport->crackUrl(url);
+    if (!parts) {
+        return fail(Failure::BadUrl);
+    }
+
+    scope.enterStage();
+    const Text proxyName =
+        proxy.empty() || parts->secure ? Text(proxy) : runtime::concat({"http=", proxy});
+    if (!transport->openSession(proxyName)) {
+        return fail(Failure::Session);
+    }
+
+    scope.enterStage();
+    const int timeout = timeoutMs(timeoutSeconds);
+    if (!transport->setTimeouts(Timeouts{timeout, timeout, timeout, timeout})) {
+        return fail(Failure::Timeouts);
+    }
+
+    scope.enterStage();
+    if (!transport->connect(parts->host, parts->port)) {
+        return fail(Failure::Connection);
+    }
+
+    scope.enterStage();
+    if (!transport->openRequest(methodText(method), objectName(*parts), parts->secure)) {
+        return fail(Failure::Request);
+    }
+
+    if (!userName.empty() && !password.empty() &&
+        !transport->setCredentials(AuthTarget::Server, userName, password)) {
+        return failAtOnce(Failure::Credentials);
+    }
+    if (!proxyUser.empty() && !proxyPassword.empty() &&
+        !transport->setCredentials(AuthTarget::Proxy, proxyUser, proxyPassword)) {
+        return failAtOnce(Failure::Credentials);
+    }
+
+    if (!transport->setOption(RequestOption::SecurityFlags, kSecurityFlags)) {
+        return failAtOnce(Failure::CertificateFlags);
+    }
+    const bool cookieOption =
+        cookiesToSend.empty()
+            ? transport->setOption(RequestOption::DisableFeature, kDisableCookies)
+            : transport->setOption(RequestOption::EnableFeature, kEnableSslRevocation);
+    if (!cookieOption) {
+        return failAtOnce(Failure::CookieFeature);
+    }
+    if (noRedirect && !transport->setOption(RequestOption::DisableFeature, kDisableRedirects)) {
+        return failAtOnce(Failure::RedirectPolicy);
+    }
+
+    scope.enterStage();
+    const Text headers =
+        buildRequestHeaders(extraHeaders, cookiesToSend, method, complete, normalize);
+    if (!transport->addHeaders(headers)) {
+        return fail(Failure::Headers);
+    }
+
+    scope.enterStage();
+    const std::span<const std::uint8_t> body =
+        bodyBytes != nullptr && !bodyBytes->empty()
+            ? std::span<const std::uint8_t>(*bodyBytes)
+            : std::span(reinterpret_cast<const std::uint8_t*>(bodyText.data()), bodyText.size());
+    if (!transport->sendRequest(body.size())) {
+        return fail(Failure::Send);
+    }
+    // A broken upload shows at the receive step.
+    const std::size_t chunk = uploadChunk();
+    for (std::size_t offset = 0; offset < body.size(); offset += chunk) {
+        transport->writeData(body.subspan(offset, std::min(chunk, body.size() - offset)));
+    }
+
+    scope.enterStage();
+    if (!transport->receiveResponse()) {
+        return fail(Failure::NoResponse);
+    }
+
+    ByteArray received;
+    bool readFailed = false;
+    std::size_t available = 0;
+    while (transport->queryDataAvailable(available) && available >= 1) {
+        ByteArray piece(available);
+        std::size_t bytesRead = 0;
+        if (!transport->readData(piece, bytesRead)) {
+            setText(statusText, failureMessage(Failure::Read));
+            readFailed = true;
+            break;
+        }
+        received.insert(received.end(), piece.begin(),
+                        piece.begin() +
+                            static_cast<std::ptrdiff_t>(std::min(bytesRead, available)));
+    }
+
+    std::optional<Text> rawHeaders = transport->queryRawHeaders();
+    if (!rawHeaders) {
+        return {};
+    }
+    // A truncated body is reported as such; the status line stays readable in the headers.
+    if (!readFailed) {
+        setText(statusText, statusFromHeaders(*rawHeaders));
+    }
+    const runtime::TextList lines = runtime::splitText(*rawHeaders, "\r\n");
+    Text cookies = extractSetCookies(lines);
+    if (redirectLocation != nullptr) {
+        applyLocationRule(lines, *redirectLocation);
+    }
+    if (merge && sendCookies != nullptr && !sendCookies->empty()) {
+        cookies = mergeCookieStrings(*sendCookies, cookies);
+    }
+    setText(receivedCookies, std::move(cookies));
+    setText(responseHeaders, std::move(*rawHeaders));
+
+    Text result = decodeResponseText(received);
+    if (responseBytes != nullptr) {
+        *responseBytes = std::move(received);
+    }
+    return result;
+}
+
+} // namespace http

@@ -1,0 +1,27 @@
+#pragma once
+// The engine's failure messages, as GBK text.
+
+#include "runtime/text.h"
+
+namespace http {
+
+enum class Failure {
+    PlatformUnsupported, // 700
+    BadUrl,              // 701
+    Session,             // 702
+    Connection,          // 703
+    Request,             // 704
+    Timeouts,            // 705
+    Credentials,         // 707
+    CertificateFlags,    // no number
+    CookieFeature,       // 708
+    RedirectPolicy,      // 709
+    Headers,             // 710
+    Send,                // 711
+    NoResponse,          // 712
+    Read,                // 713
+};
+
+runtime::Text failureMessage(Failure failure);
+
+} // namespace http
