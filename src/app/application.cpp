@@ -1,0 +1,81 @@
+#include "app/application.h"
+
+#include "app/command_line.h"
+#include "app/main_window.h"
+#include "runtime/state.h"
+#include "runtime/threads.h"
+#include "service/endpoints.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <ole2.h>
+#endif
+
+namespace app {
+namespace {
+
+void applyEndpointOverrides(const CommandLine& commandLine) {
+    service::Endpoints endpoints = service::endpoints();
+    if (const char* environment =
+            std::getenv(std::string(service::kEndpointsEnvironmentVariable).c_str())) {
+        endpoints = service::applyEndpointOverride(endpoints, environment);
+    }
+    if (commandLine.endpoints) {
+        endpoints = service::applyEndpointOverride(endpoints, *commandLine.endpoints);
+    }
+    service::setEndpoints(endpoints);
+}
+
+[[noreturn]] void saveScreenshotAndQuit(MainWindow& window, const QString& file) {
+    window.syncViews();
+    const bool saved = window.grab().save(file, "PNG");
+    if (!saved) {
+        std::fprintf(stderr, "pooldesk: could not write %s\n", qPrintable(file));
+    }
+    std::fflush(nullptr);
+    std::_Exit(saved ? 0 : 1);
+}
+
+} // namespace
+
+int runApplication(int argc, char** argv, const ShownHook& onShown) {
+#ifdef _WIN32
+    OleInitialize(nullptr);
+#endif
+    QApplication application(argc, argv);
+    const CommandLine commandLine = parseCommandLine(QApplication::arguments());
+    if (commandLine.showHelp || !commandLine.error.isEmpty()) {
+        if (!commandLine.error.isEmpty()) {
+            std::fprintf(stderr, "pooldesk: %s\n", qPrintable(commandLine.error));
+        }
+        std::fputs(qPrintable(commandLineHelp()), commandLine.showHelp ? stdout : stderr);
+        return commandLine.showHelp ? 0 : 2;
+    }
+
+    QDir::setCurrent(QFile::decodeName(runtime::runDirectory().c_str()));
+    runtime::initProcessState();
+    runtime::registerStateAtExit();
+    applyEndpointOverrides(commandLine);
+
+    MainWindow window;
+    window.show();
+    if (!commandLine.screenshotFile.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, file = commandLine.screenshotFile] {
+            saveScreenshotAndQuit(window, file);
+        });
+    }
+    if (onShown) {
+        QTimer::singleShot(0, &window, [&window, onShown] { onShown(window); });
+    }
+    return QApplication::exec();
+}
+
+} // namespace app

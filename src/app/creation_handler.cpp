@@ -1,0 +1,48 @@
+#include "app/creation_handler.h"
+
+#include "app/qt_text.h"
+#include "app/settings.h"
+#include "runtime/controls.h"
+#include "runtime/state.h"
+#include "runtime/threads.h"
+#include "runtime/window.h"
+#include "service/endpoints.h"
+
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#ifdef POOLDESK_HAVE_OVERLAY
+#include "overlay/mask_overlay.h"
+#endif
+
+namespace app {
+namespace {
+
+void startOverlayWorker([[maybe_unused]] QWidget& shapeBox) {
+#ifdef POOLDESK_HAVE_OVERLAY
+    runtime::startWorker([target = &shapeBox](std::int32_t) { overlay::maskShapeBox(target); });
+#endif
+}
+
+} // namespace
+
+void runCreationHandler(const CreationContext& context) {
+    {
+        // Restoring the filter is not an edit: it must not write the file back.
+        const QSignalBlocker quiet(&context.filterBox);
+        context.filterBox.setText(toQString(readFilter(context.settingsFile)));
+    }
+    runtime::ledLock = runtime::createLock();
+    runtime::setRouteHost(service::endpoints().netherlands);
+    context.window.setText(controls::kKeyBox, readKey(context.settingsFile));
+    runtime::ledMode = 1;
+    if (context.startOverlay) {
+        startOverlayWorker(context.shapeBox);
+    }
+}
+
+bool saveKeyOnClose(runtime::Window& window, const std::string& settingsFile) {
+    return writeKey(settingsFile, window.text(controls::kKeyBox));
+}
+
+} // namespace app

@@ -1,0 +1,187 @@
+#include "app/list_store.h"
+
+#include <utility>
+
+namespace app {
+namespace {
+
+// Past this many structural changes the view resets instead of replaying them one by one.
+constexpr std::size_t kJournalLimit = 256;
+
+char foldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+} // namespace
+
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (static_cast<unsigned char>(a[i]) >= 0x80 && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
+                return false;
+            }
+            ++i;
+        } else if (foldAscii(a[i]) != foldAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+ListStore::ListStore(int columnCount) : m_columnCount(columnCount) {}
+
+void ListStore::setOnFirstChange(std::function<void()> callback) {
+    std::lock_guard lock(m_mutex);
+    m_onFirstChange = std::move(callback);
+}
+
+int ListStore::rowCount() const {
+    std::lock_guard lock(m_mutex);
+    return static_cast<int>(m_rows.size());
+}
+
+bool ListStore::validCell(int row, int column) const {
+    return row >= 0 && row < static_cast<int>(m_rows.size()) && column >= 0 &&
+           column < m_columnCount;
+}
+
+runtime::Text ListStore::cell(int row, int column) const {
+    std::lock_guard lock(m_mutex);
+    if (!validCell(row, column)) {
+        return {};
+    }
+    return m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+}
+
+void ListStore::setCell(int row, int column, std::string_view text) {
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!validCell(row, column)) {
+            return;
+        }
+        m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = text;
+        first = noteCells();
+    }
+    notify(first);
+}
+
+int ListStore::checkState(int row) const {
+    std::lock_guard lock(m_mutex);
+    if (!validCell(row, 0)) {
+        return 0;
+    }
+    return m_rows[static_cast<std::size_t>(row)].checkState;
+}
+
+void ListStore::setCheckState(int row, int state) {
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!validCell(row, 0)) {
+            return;
+        }
+        m_rows[static_cast<std::size_t>(row)].checkState = state != 0 ? 1 : 0;
+        first = noteCells();
+    }
+    notify(first);
+}
+
+int ListStore::appendRow(std::string_view caption) {
+    bool first = false;
+    int index = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        Row row;
+        row.cells.resize(static_cast<std::size_t>(m_columnCount));
+        if (m_columnCount > 0) {
+            row.cells[0] = caption;
+        }
+        m_rows.push_back(std::move(row));
+        index = static_cast<int>(m_rows.size()) - 1;
+        first = noteStructure({Change::Kind::Append, index, 1});
+    }
+    notify(first);
+    return index;
+}
+
+void ListStore::deleteRow(int row) {
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (row < 0 || row >= static_cast<int>(m_rows.size())) {
+            return;
+        }
+        m_rows.erase(m_rows.begin() + row);
+        first = noteStructure({Change::Kind::Remove, row, 1});
+    }
+    notify(first);
+}
+
+void ListStore::deleteAll() {
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_rows.clear();
+        first = noteStructure({Change::Kind::Reset, 0, 0});
+    }
+    notify(first);
+}
+
+int ListStore::findRow(std::string_view caption) const {
+    std::lock_guard lock(m_mutex);
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_columnCount > 0 && equalIgnoringAsciiCase(m_rows[i].cells[0], caption)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+ListStore::Pending ListStore::takePending() {
+    std::lock_guard lock(m_mutex);
+    Pending taken = std::exchange(m_pending, Pending{});
+    taken.rowCount = static_cast<int>(m_rows.size());
+    m_dirty = false;
+    return taken;
+}
+
+bool ListStore::noteStructure(Change change) {
+    auto& journal = m_pending.structure;
+    const bool resetPending = !journal.empty() && journal.front().kind == Change::Kind::Reset;
+    if (change.kind == Change::Kind::Reset || journal.size() >= kJournalLimit) {
+        journal.assign(1, {Change::Kind::Reset, 0, 0});
+    } else if (resetPending) {
+        // The reset publishes the final row count, which already includes this change.
+    } else if (change.kind == Change::Kind::Append && !journal.empty() &&
+               journal.back().kind == Change::Kind::Append) {
+        journal.back().count += change.count;
+    } else {
+        journal.push_back(change);
+    }
+    return !std::exchange(m_dirty, true);
+}
+
+bool ListStore::noteCells() {
+    m_pending.cellsChanged = true;
+    return !std::exchange(m_dirty, true);
+}
+
+void ListStore::notify(bool first) const {
+    if (!first) {
+        return;
+    }
+    std::function<void()> callback;
+    {
+        std::lock_guard lock(m_mutex);
+        callback = m_onFirstChange;
+    }
+    if (callback) {
+        callback();
+    }
+}
+
+} // namespace app

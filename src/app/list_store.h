@@ -1,0 +1,73 @@
+#pragma once
+// The rows of one list view, owned by the list and changed at once from any thread. The view
+// does not see a change when it happens: the store keeps a journal of what changed since the
+// view last caught up, and the view replays it at frame rate (list_model.h).
+
+#include "runtime/text.h"
+
+#include <functional>
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+namespace app {
+
+class ListStore final {
+public:
+    struct Change {
+        enum class Kind { Append, Remove, Reset };
+        Kind kind;
+        int row;   // Remove: the removed row
+        int count; // Append: rows added at the end
+    };
+    struct Pending {
+        std::vector<Change> structure;
+        bool cellsChanged = false;
+        int rowCount = 0;
+    };
+
+    explicit ListStore(int columnCount);
+
+    // Called (outside the lock, on the changing thread) when a change arrives while nothing was
+    // pending: the owner schedules the view's catch-up.
+    void setOnFirstChange(std::function<void()> callback);
+
+    int columnCount() const { return m_columnCount; }
+    int rowCount() const;
+    runtime::Text cell(int row, int column) const;
+    void setCell(int row, int column, std::string_view text);
+    int checkState(int row) const;
+    void setCheckState(int row, int state);
+    int appendRow(std::string_view caption);
+    void deleteRow(int row);
+    void deleteAll();
+    int findRow(std::string_view caption) const;
+
+    // The journal since the last call, emptied.
+    Pending takePending();
+
+private:
+    struct Row {
+        std::vector<runtime::Text> cells;
+        int checkState = 0;
+    };
+
+    bool validCell(int row, int column) const;
+    // Records the change; true when it is the first since the last takePending.
+    bool noteStructure(Change change);
+    bool noteCells();
+    void notify(bool first) const;
+
+    const int m_columnCount;
+    mutable std::mutex m_mutex;
+    std::vector<Row> m_rows;
+    Pending m_pending;
+    bool m_dirty = false;
+    std::function<void()> m_onFirstChange;
+};
+
+// Whole-text equality with ASCII letters folded; the trail byte of a two-byte GBK character is
+// compared as it is.
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+} // namespace app

@@ -1,0 +1,54 @@
+#include "app/port_commands.h"
+
+#include "runtime/controls.h"
+#include "runtime/delay.h"
+#include "runtime/state.h"
+#include "runtime/threads.h"
+
+namespace app {
+
+void setAllPortsChecked(runtime::Window& window, int state) {
+    const int rows = window.rowCount(controls::kPortList);
+    for (int row = 0; row < rows; ++row) {
+        window.setCheckState(controls::kPortList, row, state);
+    }
+}
+
+runtime::Text portListText(runtime::Window& window) {
+    runtime::Text result;
+    const int rows = window.rowCount(controls::kPortList);
+    for (int row = 0; row < rows; ++row) {
+        result += window.cellText(controls::kPortList, row, 0);
+        result += "----";
+        result += window.cellText(controls::kPortList, row, 1);
+        result += "\r\n";
+    }
+    return result;
+}
+
+bool copyAllPorts(runtime::Window& window) {
+    return window.putOnClipboard(portListText(window));
+}
+
+int lightCheckedPorts(runtime::Window& window, int ledMode, const LedWorker& worker) {
+    runtime::ledMode = ledMode;
+    if (!worker) {
+        return 0;
+    }
+    int started = 0;
+    const int rows = window.rowCount(controls::kPortList);
+    for (int row = 0; row < rows; ++row) {
+        if (window.checkState(controls::kPortList, row) != 1) {
+            continue;
+        }
+        // A worker that cannot be started is skipped; the loop goes on.
+        if (runtime::startWorker([&window, worker](std::int32_t index) { worker(window, index); },
+                                 row)) {
+            ++started;
+        }
+        runtime::responsiveDelay(100);
+    }
+    return started;
+}
+
+} // namespace app

@@ -1,0 +1,75 @@
+#pragma once
+// The Qt implementation of runtime::Window. List rows live in each list's store and change at
+// once from any thread (the view follows at frame rate); what lives only in widgets (captions,
+// edit texts, visibility, selection, menus, dialogs, clipboard) is reached on the GUI thread, by
+// a direct call there or a blocking queued call from a worker.
+
+#include "app/layout.h"
+#include "runtime/window.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+class QMenu;
+
+namespace app {
+
+class QtWindow final : public runtime::Window {
+public:
+    QtWindow(QWidget& window, Controls controls);
+
+    void setMenus(std::map<std::string, QMenu*, std::less<>> menus);
+
+    runtime::Text text(std::string_view control) override;
+    void setText(std::string_view control, std::string_view text) override;
+    bool isChecked(std::string_view control) override;
+    void setLeft(std::string_view control, int left) override;
+    void setVisible(std::string_view control, bool visible) override;
+    void setDisabled(std::string_view control, bool disabled) override;
+    void writeLine(std::string_view control, std::string_view line) override;
+
+    int selectedRow(std::string_view list) override;
+    int rowCount(std::string_view list) override;
+    runtime::Text cellText(std::string_view list, int row, int column) override;
+    void setCellText(std::string_view list, int row, int column, std::string_view text) override;
+    int checkState(std::string_view list, int row) override;
+    void setCheckState(std::string_view list, int row, int state) override;
+    int appendRow(std::string_view list, std::string_view caption) override;
+    void deleteRow(std::string_view list, int row) override;
+    void deleteAllRows(std::string_view list) override;
+    int findRow(std::string_view list, std::string_view caption) override;
+
+    bool putOnClipboard(std::string_view text) override;
+    runtime::Text inputBox(std::string_view prompt) override;
+    void popUpMenu(std::string_view menuRoot) override;
+
+    const Controls& controls() const { return m_controls; }
+    QMenu* menu(std::string_view root) const;
+
+    // Brings every list view up to date now (GUI thread).
+    void syncViews();
+    // The next input box is answered with this text (nullopt cancels it) as soon as it opens.
+    void answerNextInputBox(std::optional<QString> answer);
+    // The prompt of the last input box opened.
+    QString lastInputPrompt() const;
+    QStringList canvasLines(std::string_view canvas) const;
+
+private:
+    QWidget* widget(std::string_view name) const;
+    ListModel* list(std::string_view name) const;
+
+    QWidget& m_window;
+    const Controls m_controls;
+    std::map<std::string, QMenu*, std::less<>> m_menus;
+    mutable std::mutex m_inputMutex;
+    std::deque<std::optional<QString>> m_inputAnswers;
+    QString m_lastInputPrompt;
+};
+
+} // namespace app
