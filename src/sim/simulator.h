@@ -76,7 +76,7 @@ struct Options {
     // third the Malaysia route; with one port all three routes point at it.
     std::vector<int> servicePorts{9962, 6381, 0};
     int statsPort = 0;
-    std::string scenarioFile; // loaded by start()
+    std::string scenarioFile{}; // loaded by start()
     // Generated state for generatedKey: pools x portsPerPool, deterministic for a seed.
     int pools = 0;
     int portsPerPool = 0;
@@ -85,7 +85,7 @@ struct Options {
     // The demo user "demo-key" (and the refused "banned-key") with a few pools, pending ports,
     // empty slots and statistics that move on while the simulator runs.
     bool demo = false;
-    std::map<Endpoint, Fault> faults;
+    std::map<Endpoint, Fault> faults{};
     int threads = 16; // worker threads per server
 };
 

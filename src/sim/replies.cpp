@@ -1,0 +1,150 @@
+#include "sim/replies.h"
+
+#include "service/codec.h"
+
+#include <cstdio>
+
+namespace sim {
+
+QueryParams parseRawQuery(std::string_view query) {
+    QueryParams params;
+    while (!query.empty()) {
+        const auto amp = query.find('&');
+        const auto item = query.substr(0, amp);
+        if (!item.empty()) {
+            const auto eq = item.find('=');
+            if (eq == std::string_view::npos) {
+                params.emplace_back(std::string(item), std::string());
+            } else {
+                params.emplace_back(std::string(item.substr(0, eq)),
+                                    std::string(item.substr(eq + 1)));
+            }
+        }
+        if (amp == std::string_view::npos) {
+            break;
+        }
+        query.remove_prefix(amp + 1);
+    }
+    return params;
+}
+
+std::optional<std::string> queryValue(const QueryParams& params, std::string_view name) {
+    for (const auto& [key, value] : params) {
+        if (key == name) {
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+Text jsonString(std::string_view gbkText) {
+    Text out = "\"";
+    for (std::size_t i = 0; i < gbkText.size(); ++i) {
+        const auto c = static_cast<unsigned char>(gbkText[i]);
+        if (c >= 0x81 && c != 0xFF && i + 1 < gbkText.size()) {
+            out.push_back(gbkText[i]);
+            out.push_back(gbkText[++i]);
+        } else if (c == '"' || c == '\\') {
+            out.push_back('\\');
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    out.push_back('"');
+    return out;
+}
+
+Text signInReply(const UserState* user) {
+    if (user == nullptr) {
+        return R"({"status":2,"msg":"unknown key"})";
+    }
+    if (!user->accepted) {
+        return R"({"status":1,"msg":"key banned"})";
+    }
+    return R"({"status":0,"msg":"ok","data":{"level":1}})";
+}
+
+Text poolListReply(const UserState* user) {
+    if (user == nullptr || !user->accepted) {
+        return R"({"ret":1,"msg":"unknown key"})";
+    }
+    Text out = R"({"ret":0,"msg":"ok","data":[)";
+    for (std::size_t i = 0; i < user->pools.size(); ++i) {
+        if (i > 0) {
+            out.push_back(',');
+        }
+        out += jsonString(user->pools[i].name);
+    }
+    out += "]}";
+    return out;
+}
+
+Text portsReply(const std::vector<PendingPort>& pending) {
+    Text out;
+    out.reserve(pending.size() * 48);
+    for (const auto& task : pending) {
+        out += task.port;
+        out.push_back('|');
+        Text code = task.status;
+        code.push_back('-');
+        code += task.time;
+        out += service::percentEncode(code);
+        out += "\r\n";
+    }
+    return out;
+}
+
+Text slotInfoReply(const PoolState* pool) {
+    if (pool == nullptr) {
+        return R"({"ret":1,"msg":"no such pool","data":[]})";
+    }
+    Text out = R"({"ret":0,"msg":"ok","data":[)";
+    for (std::size_t i = 0; i < pool->slots.size(); ++i) {
+        const auto& s = pool->slots[i];
+        if (i > 0) {
+            out.push_back(',');
+        }
+        out += "{\"slot\":" + jsonString(s.slot);
+        if (s.iccid) {
+            out += ",\"iccid\":" + jsonString(*s.iccid);
+        }
+        out += s.iccid && !s.iccid->empty() ? ",\"state\":1}" : ",\"state\":0}";
+    }
+    out += "]}";
+    return out;
+}
+
+DeleteLines parseDeleteBody(std::string_view body) {
+    DeleteLines result;
+    while (!body.empty()) {
+        const auto end = body.find('\n');
+        auto line = body.substr(0, end);
+        body.remove_prefix(end == std::string_view::npos ? body.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (line.empty()) {
+            continue;
+        }
+        const auto bar = line.find('|');
+        if (bar == std::string_view::npos || bar == 0) {
+            ++result.broken;
+            continue;
+        }
+        const auto decoded = service::percentDecode(line.substr(bar + 1));
+        const auto dash = decoded.find('-');
+        PendingPort task{Text(line.substr(0, bar)), decoded.substr(0, dash), Text()};
+        if (dash != Text::npos) {
+            task.time = decoded.substr(dash + 1);
+        }
+        result.tasks.push_back(std::move(task));
+    }
+    return result;
+}
+
+} // namespace sim

@@ -1,0 +1,152 @@
+#include "sim/sim_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <chrono>
+
+namespace sim {
+
+namespace {
+
+constexpr int kTimeoutMs = 5000;
+
+bool waitFor(int sock, short events, int timeoutMs) {
+    pollfd pfd{sock, events, 0};
+    int ready = 0;
+    do {
+        ready = ::poll(&pfd, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    return ready > 0;
+}
+
+void addressOf(int sock, bool peer, std::string& ip, int& port) {
+    sockaddr_storage address{};
+    socklen_t size = sizeof address;
+    const int rc = peer ? ::getpeername(sock, reinterpret_cast<sockaddr*>(&address), &size)
+                        : ::getsockname(sock, reinterpret_cast<sockaddr*>(&address), &size);
+    if (rc != 0 || address.ss_family != AF_INET) {
+        return;
+    }
+    const auto* in = reinterpret_cast<const sockaddr_in*>(&address);
+    std::array<char, INET_ADDRSTRLEN> text{};
+    if (::inet_ntop(AF_INET, &in->sin_addr, text.data(), text.size()) != nullptr) {
+        ip = text.data();
+    }
+    port = ntohs(in->sin_port);
+}
+
+// A buffered stream over an accepted socket: the request line is read a byte at a time.
+class SocketStream final : public httplib::Stream {
+public:
+    explicit SocketStream(int sock) : m_sock(sock) {}
+
+    bool is_readable() const override {
+        return m_begin < m_end || waitFor(m_sock, POLLIN, kTimeoutMs);
+    }
+    bool is_writable() const override { return waitFor(m_sock, POLLOUT, kTimeoutMs); }
+
+    ssize_t read(char* ptr, size_t size) override {
+        if (m_begin == m_end) {
+            if (!is_readable()) {
+                return -1;
+            }
+            ssize_t n = 0;
+            do {
+                n = ::recv(m_sock, m_buffer.data(), m_buffer.size(), 0);
+            } while (n < 0 && errno == EINTR);
+            if (n <= 0) {
+                return n;
+            }
+            m_begin = 0;
+            m_end = static_cast<std::size_t>(n);
+        }
+        const auto count = std::min(size, m_end - m_begin);
+        std::copy_n(m_buffer.data() + m_begin, count, ptr);
+        m_begin += count;
+        return static_cast<ssize_t>(count);
+    }
+
+    ssize_t write(const char* ptr, size_t size) override {
+        if (!is_writable()) {
+            return -1;
+        }
+        ssize_t n = 0;
+        do {
+            n = ::send(m_sock, ptr, size, MSG_NOSIGNAL);
+        } while (n < 0 && errno == EINTR);
+        return n;
+    }
+
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        addressOf(m_sock, true, ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        addressOf(m_sock, false, ip, port);
+    }
+    socket_t socket() const override { return m_sock; }
+
+private:
+    int m_sock;
+    std::array<char, 4096> m_buffer{};
+    std::size_t m_begin = 0;
+    std::size_t m_end = 0;
+};
+
+// The request line without consuming it, so an accepted request is read normally afterwards.
+std::string_view peekRequestLine(int sock, std::array<char, 2048>& buffer) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    ssize_t seen = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!waitFor(sock, POLLIN, 50)) {
+            continue;
+        }
+        const auto n = ::recv(sock, buffer.data(), buffer.size(), MSG_PEEK);
+        if (n <= 0) {
+            return {};
+        }
+        const std::string_view text(buffer.data(), static_cast<std::size_t>(n));
+        if (const auto end = text.find("\r\n"); end != std::string_view::npos) {
+            return text.substr(0, end);
+        }
+        if (static_cast<std::size_t>(n) == buffer.size()) {
+            return text;
+        }
+        if (n == seen) {
+            ::usleep(1000);
+        }
+        seen = n;
+    }
+    return {};
+}
+
+} // namespace
+
+// One request per connection, then the connection is closed.
+bool SimServer::process_and_close_socket(socket_t sock) {
+    bool answered = false;
+    bool refused = false;
+    if (refuse && refusing && refusing()) {
+        std::array<char, 2048> buffer{};
+        const auto line = peekRequestLine(sock, buffer);
+        std::string ip;
+        int localPort = 0;
+        addressOf(sock, false, ip, localPort);
+        refused = !line.empty() && refuse(line, localPort);
+    }
+    if (!refused && waitFor(sock, POLLIN, kTimeoutMs)) {
+        SocketStream stream(sock);
+        bool closed = false;
+        answered = process_request(stream, true, closed, nullptr);
+    }
+    ::shutdown(sock, SHUT_RDWR);
+    ::close(sock);
+    return answered;
+}
+
+} // namespace sim

@@ -1,0 +1,59 @@
+#pragma once
+// The service's state: users, their card pools with slots, and their pending port tasks.
+// Not thread-safe; the simulator guards it with its lock.
+
+#include "sim/simulator.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace sim {
+
+struct PoolState {
+    Text name;
+    std::vector<Slot> slots;
+    std::optional<Text> statsRecord; // a fixed record; otherwise derived from the slots
+};
+
+struct UserState {
+    bool accepted = true;
+    std::vector<PoolState> pools;
+    std::vector<PendingPort> pending;
+};
+
+class ServiceState final {
+public:
+    // The user, created as an accepted one when unknown.
+    UserState& user(const Text& key);
+    const UserState* findUser(const Text& key) const;
+    // The pool, appended to the user's pools when unknown.
+    PoolState& pool(const Text& key, const Text& name);
+    const PoolState* findPool(const Text& key, const Text& name) const;
+
+    // A port exists when it is a slot of one of the user's pools or has a pending task.
+    bool portExists(const Text& key, const Text& port) const;
+    // Removes every pending task of the listed ports; the number removed.
+    std::size_t removePending(const Text& key, const std::vector<Text>& ports);
+
+    // The user key and pool whose statistics file has this name (without ".txt").
+    std::optional<std::pair<Text, Text>> findStatsFile(const Text& fileName) const;
+
+    int statsStep() const { return m_statsStep; }
+    void advanceStatistics(int steps) { m_statsStep += steps; }
+    void clear();
+
+    const std::map<Text, UserState>& users() const { return m_users; }
+
+private:
+    std::map<Text, UserState> m_users;
+    int m_statsStep = 0;
+    // File name -> (key, pool), rebuilt when the pools changed since it was made.
+    mutable std::map<Text, std::pair<Text, Text>> m_statsFiles;
+    mutable std::uint64_t m_statsFilesRevision = ~std::uint64_t{0};
+    std::uint64_t m_revision = 0;
+};
+
+} // namespace sim
