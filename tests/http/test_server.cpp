@@ -144,8 +144,8 @@ void TestServer::record(const SeenRequest& request) {
     m_last = request;
 }
 
-RawServer::RawServer(std::string reply, bool answer)
-    : m_reply(std::move(reply)), m_answer(answer), m_listener(listenOnLoopback(m_port)) {
+RawServer::RawServer(std::string reply, bool answer) : m_reply(std::move(reply)), m_answer(answer) {
+    m_listener = listenOnLoopback(m_port);
     m_thread = std::thread([this] { serve(); });
 }
 
