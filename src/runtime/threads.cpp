@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -80,10 +81,18 @@ bool startWorker(WorkerRoutine routine, std::int32_t argument) {
     if (!routine) {
         return false;
     }
+    // An exception escaping a detached thread would end the whole program; a failed worker
+    // must only end itself, as every other failure here travels as a value.
+    auto guarded = [routine = std::move(routine)](std::int32_t value) {
+        try {
+            routine(value);
+        } catch (const std::exception&) {
+        }
+    };
     try {
-        std::thread(std::move(routine), argument).detach();
+        std::thread(std::move(guarded), argument).detach();
         return true;
-    } catch (const std::system_error&) {
+    } catch (const std::exception&) { // std::system_error, or no memory for the routine
         return false;
     }
 }

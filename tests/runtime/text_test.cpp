@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 namespace {
 
 using runtime::ByteArray;
@@ -142,6 +145,61 @@ TEST(TextConversion, ConcatenationOfTextsAndArrays) {
     const ByteArray b{3};
     EXPECT_EQ(runtime::concatBytes({&a, nullptr, &empty, &b}), (ByteArray{1, 2, 3}));
     EXPECT_TRUE(runtime::concatBytes({nullptr, &empty}).empty());
+}
+
+} // namespace
+
+namespace {
+
+// Random GBK-ish bytes: ASCII, separators, lead bytes and lone halves at any place.
+runtime::Text randomText(std::mt19937& random, std::size_t maxLength) {
+    static constexpr char kAlphabet[] = {'a', 'B', '|', '-', '\x81', '\xB0', '\xA1', '\x7C', 'A'};
+    std::uniform_int_distribution<std::size_t> length(0, maxLength);
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 1);
+    runtime::Text text(length(random), ' ');
+    for (char& c : text) {
+        c = kAlphabet[pick(random)];
+    }
+    return text;
+}
+
+std::vector<std::size_t> characterStarts(std::string_view text) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); i += (text[i] & 0x80) != 0 ? 2 : 1) {
+        starts.push_back(i);
+    }
+    return starts;
+}
+
+TEST(TextProperties, RandomBytesKeepTheInvariants) {
+    std::mt19937 random(20240601);
+    for (int round = 0; round < 20000; ++round) {
+        const Text text = randomText(random, 12);
+        const Text part = randomText(random, 3);
+        const int found = runtime::findText(text, part);
+        if (!part.empty() && found != -1) {
+            const auto at = static_cast<std::size_t>(found - 1);
+            ASSERT_EQ(text.substr(at, part.size()), part);
+            const auto starts = characterStarts(text);
+            ASSERT_NE(std::find(starts.begin(), starts.end(), at), starts.end()) << text;
+            const int next = runtime::findText(text, part, found + 1);
+            ASSERT_TRUE(next == -1 || next > found);
+        }
+        if (part.empty()) {
+            continue;
+        }
+        const TextList pieces = runtime::splitText(text, part);
+        Text joined;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            joined += (i > 0 ? part : Text()) + pieces[i];
+        }
+        // Only a single trailing separator may be lost.
+        ASSERT_TRUE(joined == text || joined + part == text) << text << " / " << part;
+        ASSERT_EQ(runtime::replaceText(text, part, part), text);
+        if (found == -1) {
+            ASSERT_EQ(pieces.size(), text.empty() ? 0U : 1U);
+        }
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <stdexcept>
 #include <thread>
 
 namespace {
@@ -19,6 +20,22 @@ TEST(Workers, RunTheRoutineWithItsArgument) {
     ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(result.get(), 42);
     EXPECT_FALSE(runtime::startWorker(nullptr));
+}
+
+TEST(Workers, AThrowingRoutineEndsOnlyItsOwnThread) {
+    std::promise<void> thrown;
+    auto done = thrown.get_future();
+    ASSERT_TRUE(runtime::startWorker([&thrown](std::int32_t) {
+        thrown.set_value();
+        throw std::runtime_error("bad reply");
+    }));
+    ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
+    std::this_thread::sleep_for(50ms); // let the throw happen; an escape would abort here
+    std::promise<int> after;
+    auto result = after.get_future();
+    ASSERT_TRUE(runtime::startWorker([&after](std::int32_t value) { after.set_value(value); }, 7));
+    ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(result.get(), 7);
 }
 
 TEST(Locks, HandlesAreDistinctAndNeverZero) {
