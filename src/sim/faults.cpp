@@ -66,7 +66,7 @@ bool parseFault(const QueryParams& items, Fault& fault, std::string& errorMessag
             fault.htmlCharset = value;
         } else if (name == "raw") {
             fault.rawBody = value;
-        } else if (name != "endpoint") {
+        } else if (name != "endpoint" && name != "rawbody") {
             errorMessage = "unknown fault item: " + name;
             return false;
         }

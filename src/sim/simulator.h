@@ -33,8 +33,8 @@ struct Fault {
     bool malformedJson = false;   // a reply that starts like the JSON one and breaks off
     int hugeReplyMegabytes = 0;   // > 0: a reply of this many megabytes
     // Non-empty: an HTML page whose meta tag declares this charset, its text encoded in it.
-    std::string htmlCharset;
-    std::optional<std::string> rawBody; // answer exactly these bytes (status 200)
+    std::string htmlCharset{};
+    std::optional<std::string> rawBody{}; // answer exactly these bytes (status 200)
 };
 
 struct Slot {
