@@ -1,0 +1,110 @@
+#pragma once
+// A MemoryWindow in front of an in-process simulator on free loopback ports, with the client's
+// endpoints pointed at it.
+
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+#include "runtime/immortal.h"
+#include "runtime/memory_window.h"
+#include "runtime/state.h"
+#include "service/endpoints.h"
+#include "sim/simulator.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <thread>
+
+namespace servicetest {
+
+using runtime::gbk;
+using runtime::Text;
+
+inline constexpr std::string_view kKey = "key-7";
+
+// Workers started against a window (the statistics watch) are never joined, so a window must
+// live as long as the process, as the main window does.
+inline runtime::MemoryWindow& newWindow() {
+    static runtime::Immortal<std::deque<runtime::MemoryWindow>> windows;
+    return windows.value.emplace_back();
+}
+
+class ServiceSimTest : public testing::Test {
+protected:
+    void SetUp() override {
+        sim::Options options;
+        options.servicePorts = {0, 0, 0};
+        m_sim = std::make_unique<sim::Simulator>(options);
+        ASSERT_TRUE(m_sim->start()) << m_sim->error();
+        service::setEndpoints(
+            service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
+        runtime::setRouteHost(service::endpoints().netherlands);
+        runtime::setUserKey(Text(kKey));
+        m_sim->addUser(Text(kKey));
+    }
+
+    void TearDown() override {
+        // A statistics watch ends after a pass whose last pool is "xxx".
+        m_window.appendRow(controls::kPoolSummaryList, "xxx");
+        m_sim->stop();
+    }
+
+    // Requests of one kind, in arrival order (a watch left by an earlier test may add others).
+    std::vector<sim::LoggedRequest> requests(sim::Endpoint endpoint) const {
+        std::vector<sim::LoggedRequest> found;
+        for (auto& request : m_sim->requestLog()) {
+            if (request.endpoint == endpoint) {
+                found.push_back(std::move(request));
+            }
+        }
+        return found;
+    }
+
+    void answerRaw(sim::Endpoint endpoint, std::string body) {
+        sim::Fault fault;
+        fault.rawBody = std::move(body);
+        m_sim->setFault(endpoint, fault);
+    }
+
+    void refuse(sim::Endpoint endpoint) {
+        sim::Fault fault;
+        fault.refuseShare = 1.0;
+        m_sim->setFault(endpoint, fault);
+    }
+
+    // Waits (up to 20 s) until the log panel holds line.
+    bool waitForLine(std::string_view line) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            for (const auto& written : m_window.lines(controls::kLogPanel)) {
+                if (written == line) {
+                    return true;
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return false;
+    }
+
+    std::vector<Text> column(std::string_view list, int column) {
+        std::vector<Text> cells;
+        for (int row = 0; row < m_window.rowCount(list); ++row) {
+            cells.push_back(m_window.cellText(list, row, column));
+        }
+        return cells;
+    }
+
+    std::unique_ptr<sim::Simulator> m_sim;
+    runtime::MemoryWindow& m_window = newWindow();
+};
+
+// The log line of a failed request starts with what failed and carries the engine's message.
+MATCHER_P(FailureLineFor, what, "") {
+    const Text prefix = runtime::concat({gbk("请求失败（"), gbk(what), gbk("）：")});
+    return arg.size() > prefix.size() && arg.compare(0, prefix.size(), prefix) == 0;
+}
+
+} // namespace servicetest
