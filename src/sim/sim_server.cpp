@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -129,6 +130,9 @@ std::string_view peekRequestLine(int sock, std::array<char, 2048>& buffer) {
 
 // One request per connection, then the connection is closed.
 bool SimServer::process_and_close_socket(socket_t sock) {
+    // Headers and body leave in separate writes; without this the body waits for an ACK.
+    int noDelay = 1;
+    ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     bool answered = false;
     bool refused = false;
     if (refuse && refusing && refusing()) {
