@@ -18,7 +18,9 @@ Text readSetting(const std::string& file, std::string_view section, std::string_
                  std::string_view defaultValue = {});
 
 // Stores the value, creating the file and the section when missing. false when the file
-// cannot be written (the old file is then untouched).
+// cannot be written (the old file is then untouched), and false without writing when the entry
+// would change the file's structure: a line break or NUL anywhere, ']' in the section, an empty
+// item, '=' in it, or an item starting with ';' or '['.
 bool writeSetting(const std::string& file, std::string_view section, std::string_view item,
                   std::string_view value);
 
