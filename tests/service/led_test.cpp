@@ -1,0 +1,100 @@
+#include "runtime/threads.h"
+#include "service/operations.h"
+#include "service/requests.h"
+
+#include <gmock/gmock.h>
+
+#include "service_sim_fixture.h"
+
+#include <chrono>
+
+namespace servicetest {
+namespace {
+
+using testing::ElementsAre;
+using testing::SizeIs;
+
+class LedTest : public ServiceSimTest {
+protected:
+    void SetUp() override {
+        ServiceSimTest::SetUp();
+        if (runtime::ledLock.load() == 0) {
+            runtime::ledLock = runtime::createLock();
+        }
+        m_sim->addPool(Text(kKey), "A1", 2);
+        m_window.appendRow(controls::kPortList, "A1.01");
+        runtime::ledMode = 2;
+    }
+
+    std::vector<Text> log() { return m_window.lines(controls::kLogPanel); }
+};
+
+TEST_F(LedTest, LightsOnTheFirstOkWithTheModesDuration) {
+    for (const auto& [mode, total] : {std::pair{2, "600000"}, std::pair{1, "1200000"}}) {
+        m_sim->clearRequestLog();
+        runtime::ledMode = mode;
+        service::lightPortLed(m_window, 0);
+        const auto sent = requests(sim::Endpoint::LedLight);
+        ASSERT_THAT(sent, SizeIs(1)) << "mode " << mode;
+        EXPECT_EQ(sent[0].path, "/sinterface/ledLight");
+        EXPECT_EQ(sent[0].query, std::string("ukey=key-7&slot=A1.01&on_duration=59000"
+                                             "&off_duration=1000&total_duration=") +
+                                     total);
+    }
+    const auto lightings = m_sim->ledLightings();
+    ASSERT_THAT(lightings, SizeIs(2));
+    EXPECT_TRUE(lightings[0].accepted);
+    EXPECT_EQ(lightings[0].port, "A1.01");
+    EXPECT_EQ(lightings[1].totalDuration, "1200000");
+    EXPECT_THAT(log(), ElementsAre(gbk("A1.01点亮成功"), gbk("A1.01点亮成功")));
+}
+
+TEST_F(LedTest, OkMustAppearInUpperCase) {
+    answerRaw(sim::Endpoint::LedLight, "NOT OK");
+    service::lightPortLed(m_window, 0);
+    EXPECT_THAT(requests(sim::Endpoint::LedLight), SizeIs(1));
+    EXPECT_THAT(log(), ElementsAre(gbk("A1.01点亮成功")));
+
+    m_sim->clearRequestLog();
+    answerRaw(sim::Endpoint::LedLight, "ok");
+    service::lightPortLed(m_window, 0);
+    EXPECT_THAT(requests(sim::Endpoint::LedLight), SizeIs(3));
+    EXPECT_THAT(log(), ElementsAre(gbk("A1.01点亮成功"), FailureLineFor("A1.01点亮")));
+}
+
+TEST_F(LedTest, GivesUpAfterThreeTriesHalfASecondApartAndSaysWhy) {
+    answerRaw(sim::Endpoint::LedLight, "FAIL\r\nsecond line");
+    const auto start = std::chrono::steady_clock::now();
+    service::lightPortLed(m_window, 0);
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+
+    EXPECT_THAT(requests(sim::Endpoint::LedLight), SizeIs(3));
+    EXPECT_GE(elapsed, std::chrono::milliseconds(1450)) << "three waits of 500 ms";
+    EXPECT_THAT(log(), ElementsAre(service::requestFailedLine(gbk("A1.01点亮"),
+                                                              gbk("服务未确认，回复：FAIL"))));
+}
+
+TEST_F(LedTest, UnreachableServiceLineCarriesTheEngineMessage) {
+    refuse(sim::Endpoint::LedLight);
+    service::lightPortLed(m_window, 0);
+
+    ASSERT_THAT(log(), ElementsAre(FailureLineFor("A1.01点亮")));
+    EXPECT_NE(log()[0], service::requestFailedLine(gbk("A1.01点亮"), ""))
+        << "the engine's message is missing";
+}
+
+TEST_F(LedTest, SendsThePortNameOfItsOwnRow) {
+    m_window.appendRow(controls::kPortList, "A1.02");
+    service::lightPortLed(m_window, 1);
+    answerRaw(sim::Endpoint::LedLight, "OK");
+    service::lightPortLed(m_window, 7); // no such row: an empty slot, judged by the reply
+
+    const auto sent = requests(sim::Endpoint::LedLight);
+    ASSERT_THAT(sent, SizeIs(2));
+    EXPECT_THAT(sent[0].query, testing::HasSubstr("&slot=A1.02&"));
+    EXPECT_THAT(sent[1].query, testing::HasSubstr("&slot=&"));
+    EXPECT_THAT(log(), ElementsAre(gbk("A1.02点亮成功"), gbk("点亮成功")));
+}
+
+} // namespace
+} // namespace servicetest

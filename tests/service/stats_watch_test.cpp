@@ -1,0 +1,77 @@
+#include "service/operations.h"
+
+#include <gmock/gmock.h>
+
+#include "service_sim_fixture.h"
+
+#include <thread>
+
+namespace servicetest {
+namespace {
+
+using testing::Each;
+using testing::ElementsAre;
+using testing::SizeIs;
+
+// The part of every file name that depends on the fixed key text alone.
+constexpr std::string_view kKeyDigestPart = "40043BD40";
+
+class StatsWatchTest : public ServiceSimTest {
+protected:
+    int addPoolRow(std::string_view pool, std::optional<Text> record) {
+        if (record) {
+            m_sim->addPool(Text(kKey), Text(pool));
+            m_sim->setStatsRecord(Text(kKey), Text(pool), record);
+        }
+        const int row = m_window.appendRow(controls::kPoolSummaryList, pool);
+        for (int column = 1; column <= 11; ++column) {
+            m_window.setCellText(controls::kPoolSummaryList, row, column, "old");
+        }
+        return row;
+    }
+
+    std::vector<Text> cells(int row) {
+        std::vector<Text> texts;
+        for (int column = 1; column <= 11; ++column) {
+            texts.push_back(m_window.cellText(controls::kPoolSummaryList, row, column));
+        }
+        return texts;
+    }
+};
+
+TEST_F(StatsWatchTest, OnePassFillsValidRecordsThenEndsAfterItsWaitOnXxx) {
+    const Text percent = "\xA3\xA5";
+    const int filled = addPoolRow("A1", "100-0-5-80-15-60-3-8-40-20-10-5");
+    const int elevenFields = addPoolRow("B2", "1-2-3-4-5-6-7-8-9-10-11");
+    const int thirteenFields = addPoolRow("C3", "1-2-3-4-5-6-7-8-9-10-11-12-13");
+    const int unknown = addPoolRow("Z9", std::nullopt);
+    const int chinese = addPoolRow(gbk("卡池"), "1-2-3-4-5-6-7-8-9-10-11-12");
+    addPoolRow("xxx", std::nullopt);
+
+    const auto start = std::chrono::steady_clock::now();
+    std::thread watch([this] { service::watchPoolStatistics(m_window); });
+    watch.join();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+
+    EXPECT_GE(elapsed, std::chrono::milliseconds(9900)) << "the pass is followed by its wait";
+    EXPECT_THAT(cells(filled),
+                ElementsAre("100", "80", "15", "5", "40  50" + percent, "10  12" + percent,
+                            "20  25" + percent, "5  6" + percent, "3", "60", "8  10" + percent));
+    for (const int row : {elevenFields, thirteenFields, unknown}) {
+        EXPECT_THAT(cells(row), Each("old")) << "row " << row;
+    }
+    EXPECT_THAT(cells(chinese), ElementsAre("1", "4", "5", "3", "9  225" + percent,
+                                            "11  275" + percent, "10  250" + percent,
+                                            "12  300" + percent, "7", "6", "8  200" + percent));
+
+    const auto sent = requests(sim::Endpoint::StatsFile);
+    ASSERT_THAT(sent, SizeIs(6)) << "one pass, then the watch ends";
+    EXPECT_EQ(sent[0].method, "GET");
+    EXPECT_EQ(sent[0].path, runtime::concat({"/file/7B75693D273D5121", kKeyDigestPart, ".txt"}));
+    // key-7-卡池: every GBK byte XOR 0x10 as two hex digits.
+    EXPECT_EQ(sent[4].path,
+              runtime::concat({"/file/7B75693D273DAFB8A3C8", kKeyDigestPart, ".txt"}));
+}
+
+} // namespace
+} // namespace servicetest
