@@ -30,8 +30,14 @@ public:
 
 private:
     struct Engine;
+    struct Watchdog;
+    bool installDocument(std::string_view jsonText);
+
     Text m_rootName;
+    std::unique_ptr<Watchdog> m_watchdog;
     std::unique_ptr<Engine> m_engine;
+    // Set when the last load refused its text: every query then answers empty.
+    bool m_loadRefused = false;
 };
 
 } // namespace script
