@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <deque>
 #include <functional>
 #include <mutex>
 
@@ -19,6 +18,7 @@ using Clock = std::chrono::steady_clock;
 constexpr long kMaxRedirects = 10;
 constexpr long kReceiveBufferSize = 256 * 1024;
 constexpr int kPollSliceMs = 100;
+constexpr std::size_t kInboxLimit = 1024 * 1024;
 
 bool curlReady() {
     static std::once_flag once;
@@ -172,6 +172,10 @@ public:
         if (!m_added) {
             return false;
         }
+        if (m_buffered == 0 && m_receivePaused) {
+            m_receivePaused = false;
+            curl_easy_pause(m_easy, CURLPAUSE_CONT);
+        }
         if (m_buffered == 0 && !pump([this] { return m_buffered > 0; }, m_timeouts.receiveMs)) {
             abort();
         }
@@ -185,18 +189,14 @@ public:
         if (m_buffered == 0) {
             return !(m_done && m_result != CURLE_OK) && m_added;
         }
-        while (bytesRead < buffer.size() && !m_received.empty()) {
-            std::vector<std::uint8_t>& front = m_received.front();
-            const std::size_t take =
-                std::min(buffer.size() - bytesRead, front.size() - m_frontOffset);
-            std::memcpy(buffer.data() + bytesRead, front.data() + m_frontOffset, take);
-            bytesRead += take;
-            m_frontOffset += take;
-            m_buffered -= take;
-            if (m_frontOffset == front.size()) {
-                m_received.pop_front();
-                m_frontOffset = 0;
-            }
+        bytesRead = std::min(buffer.size(), m_buffered);
+        std::memcpy(buffer.data(), m_inbox.data() + m_inboxOffset, bytesRead);
+        m_inboxOffset += bytesRead;
+        m_buffered -= bytesRead;
+        if (m_buffered == 0) {
+            // Drained: the same block takes the next bytes, so no fresh pages are touched.
+            m_inbox.clear();
+            m_inboxOffset = 0;
         }
         return true;
     }
@@ -374,10 +374,14 @@ private:
         const std::size_t length = size * count;
         transport.m_lastProgress = Clock::now();
         transport.m_bodyStarted = true;
-        if (length > 0) {
-            transport.m_received.emplace_back(data, data + length);
-            transport.m_buffered += length;
+        // libcurl reads on while the socket has data; beyond this it keeps the bytes until
+        // the engine has taken what is buffered.
+        if (transport.m_buffered >= kInboxLimit) {
+            transport.m_receivePaused = true;
+            return CURL_WRITEFUNC_PAUSE;
         }
+        transport.m_inbox.insert(transport.m_inbox.end(), data, data + length);
+        transport.m_buffered += length;
         return length;
     }
 
@@ -429,8 +433,9 @@ private:
     std::string m_rawHeaders;
     bool m_headersComplete = false;
     bool m_bodyStarted = false;
-    std::deque<std::vector<std::uint8_t>> m_received;
-    std::size_t m_frontOffset = 0;
+    std::vector<std::uint8_t> m_inbox;
+    std::size_t m_inboxOffset = 0;
+    bool m_receivePaused = false;
     std::size_t m_buffered = 0;
 
     bool m_done = false;

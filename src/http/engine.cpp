@@ -192,20 +192,22 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
         return fail(Failure::NoResponse);
     }
 
-    ByteArray received;
+    // Each piece is read straight into the zero-filled tail of the body.
+    Text received;
     bool readFailed = false;
     std::size_t available = 0;
     while (transport->queryDataAvailable(available) && available >= 1) {
-        ByteArray piece(available);
+        const std::size_t offset = received.size();
+        received.resize(offset + available);
         std::size_t bytesRead = 0;
-        if (!transport->readData(piece, bytesRead)) {
+        const std::span tail(reinterpret_cast<std::uint8_t*>(received.data()) + offset, available);
+        const bool read = transport->readData(tail, bytesRead);
+        received.resize(offset + (read ? std::min(bytesRead, available) : 0));
+        if (!read) {
             setText(statusText, failureMessage(Failure::Read));
             readFailed = true;
             break;
         }
-        received.insert(received.end(), piece.begin(),
-                        piece.begin() +
-                            static_cast<std::ptrdiff_t>(std::min(bytesRead, available)));
     }
 
     std::optional<Text> rawHeaders = transport->queryRawHeaders();
@@ -227,11 +229,10 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
     setText(receivedCookies, std::move(cookies));
     setText(responseHeaders, std::move(*rawHeaders));
 
-    Text result = decodeResponseText(received);
     if (responseBytes != nullptr) {
-        *responseBytes = std::move(received);
+        responseBytes->assign(received.begin(), received.end());
     }
-    return result;
+    return decodeResponseText(std::move(received));
 }
 
 } // namespace http

@@ -3,7 +3,6 @@
 #include "runtime/codepage.h"
 #include "script/regex_matcher.h"
 
-#include <algorithm>
 #include <string_view>
 
 namespace http {
@@ -12,30 +11,30 @@ namespace {
 constexpr std::string_view kCharsetPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
 constexpr std::size_t kSearchedPrefix = 1024;
 
-runtime::Text upToFirstZero(std::string_view bytes) {
-    return runtime::Text(bytes.substr(0, std::min(bytes.find('\0'), bytes.size())));
+void cutAtFirstZero(runtime::Text& text) {
+    text.resize(runtime::textLength(text));
 }
 
 } // namespace
 
-runtime::Text decodeResponseText(std::span<const std::uint8_t> body) {
-    const std::string_view bytes(reinterpret_cast<const char*>(body.data()), body.size());
-    runtime::Text text = upToFirstZero(bytes);
+runtime::Text decodeResponseText(runtime::Text body) {
+    const std::string_view text(body.data(), runtime::textLength(body));
 
     script::RegexMatcher matcher;
     runtime::Text charset;
-    if (matcher.search(kCharsetPattern, std::string_view(text).substr(0, kSearchedPrefix))) {
+    if (matcher.search(kCharsetPattern, text.substr(0, kSearchedPrefix))) {
         charset = matcher.subMatchText(1, 1);
     }
     matcher.destroy();
-    if (charset.empty() || charset == "gbk" || charset == "gb2312") {
-        return text;
+    if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
+        // A charset the converter does not know leaves the page as it came.
+        if (std::optional<runtime::Text> converted = runtime::charsetToGbk(body, charset)) {
+            cutAtFirstZero(*converted);
+            return std::move(*converted);
+        }
     }
-    // A charset the converter does not know leaves the page as it came.
-    if (auto converted = runtime::charsetToGbk(bytes, charset)) {
-        return upToFirstZero(*converted);
-    }
-    return text;
+    cutAtFirstZero(body);
+    return body;
 }
 
 } // namespace http

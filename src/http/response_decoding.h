@@ -4,11 +4,10 @@
 
 #include "runtime/text.h"
 
-#include <cstdint>
-#include <span>
-
 namespace http {
 
-runtime::Text decodeResponseText(std::span<const std::uint8_t> body);
+// body: the raw response bytes, zero bytes included; taken by value so that a body which needs
+// no conversion becomes the result without a copy.
+runtime::Text decodeResponseText(runtime::Text body);
 
 } // namespace http

@@ -6,12 +6,8 @@
 
 namespace {
 
-runtime::ByteArray bytesOf(std::string_view text) {
-    return runtime::ByteArray(text.begin(), text.end());
-}
-
 runtime::Text decode(std::string_view body) {
-    return http::decodeResponseText(bytesOf(body));
+    return http::decodeResponseText(runtime::Text(body));
 }
 
 TEST(DecodeResponseText, BodiesWithoutMetaTagPassThroughUpToFirstZero) {
