@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,7 +106,8 @@ TEST_F(LayoutTest, StartStateOfTheControls) {
     EXPECT_FALSE(mainWindow().control(controls::kBusyPicture)->isVisible());
     EXPECT_TRUE(mainWindow().control(controls::kLogPanel)->isVisible());
     // The shape box lies outside the window's visible area.
-    EXPECT_FALSE(mainWindow().rect().intersects(mainWindow().control(controls::kShapeBox)->geometry()));
+    EXPECT_FALSE(
+        mainWindow().rect().intersects(mainWindow().control(controls::kShapeBox)->geometry()));
     // The sign-in panel covers the rest of the window until the operator signs in.
     QWidget* panel = mainWindow().control(controls::kSignInPanel);
     EXPECT_EQ(mainWindow().childAt(600, 100), panel);
@@ -239,7 +241,12 @@ TEST_F(LayoutTest, BusyPictureLoopsA64PixelAnimationOf24FramesAt40Ms) {
     EXPECT_EQ(movie.frameCount(), 24);
     EXPECT_EQ(movie.loopCount(), -1);
     EXPECT_EQ(movie.currentImage().size(), QSize(64, 64));
-    EXPECT_EQ(movie.nextFrameDelay(), 40);
+    QImageReader frames(movie.fileName());
+    ASSERT_EQ(frames.imageCount(), 24);
+    for (int frame = 0; frame < 24; ++frame) {
+        ASSERT_FALSE(frames.read().isNull()) << frame;
+        EXPECT_EQ(frames.nextImageDelay(), 40) << frame;
+    }
     EXPECT_EQ(movie.state(), QMovie::NotRunning); // hidden: nothing to play
     window().setVisible(controls::kBusyPicture, true);
     EXPECT_EQ(movie.state(), QMovie::Running);

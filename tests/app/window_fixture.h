@@ -28,8 +28,7 @@ inline std::unique_ptr<MainWindow> openWindow(const std::string& settingsFile,
 }
 
 // Keeps the GUI thread's events flowing until done() holds or the time is up.
-template <typename Predicate>
-bool pumpUntil(Predicate done, int timeoutMs = 5000) {
+template <typename Predicate> bool pumpUntil(Predicate done, int timeoutMs = 5000) {
     QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
         if (deadline.hasExpired()) {
@@ -46,7 +45,9 @@ protected:
         ASSERT_TRUE(m_folder.isValid());
         m_window = openWindow(settingsFile());
     }
-    std::string settingsFile() const { return m_folder.filePath(QStringLiteral("pz.ini")).toStdString(); }
+    std::string settingsFile() const {
+        return m_folder.filePath(QStringLiteral("pz.ini")).toStdString();
+    }
     MainWindow& mainWindow() { return *m_window; }
     runtime::Window& window() { return m_window->window(); }
 

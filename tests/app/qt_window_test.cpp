@@ -1,0 +1,211 @@
+// The Window facade over the real widgets, from the GUI thread and from workers.
+#include "window_fixture.h"
+
+#include "app/log_canvas.h"
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+
+#include <QClipboard>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QTreeView>
+
+#include <atomic>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace app::testing {
+namespace {
+
+using namespace controls;
+using runtime::gbk;
+
+// Runs body on a worker thread while the GUI thread keeps processing events.
+template <typename Body> void onWorker(Body body) {
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        body();
+        done = true;
+    });
+    const bool finished = pumpUntil([&] { return done.load(); }, 20000);
+    worker.join();
+    ASSERT_TRUE(finished);
+}
+
+using QtWindowTest = WindowTest;
+
+TEST_F(QtWindowTest, ControlsReadAndWriteFromAWorker) {
+    onWorker([&] {
+        window().setText(kSignInMessage, gbk("登录成功"));
+        window().setText(kKeyBox, "abc");
+        EXPECT_EQ(window().text(kSignInMessage), gbk("登录成功"));
+        EXPECT_EQ(window().text(kKeyBox), "abc");
+        EXPECT_TRUE(window().isChecked(kRouteMalaysia));
+        EXPECT_FALSE(window().isChecked(kRouteHongKong));
+        window().setLeft(kSignInPanel, 1999);
+        window().setVisible(kBusyPicture, true);
+        window().setDisabled(kPortList, true);
+    });
+    EXPECT_EQ(qobject_cast<QLabel*>(mainWindow().control(kSignInMessage))->text(),
+              QString::fromUtf8("登录成功"));
+    EXPECT_EQ(mainWindow().control(kSignInPanel)->x(), 1999);
+    EXPECT_EQ(mainWindow().control(kSignInPanel)->y(), 0);
+    EXPECT_TRUE(mainWindow().control(kBusyPicture)->isVisible());
+    EXPECT_FALSE(mainWindow().control(kPortList)->isEnabled());
+    window().setDisabled(kPortList, false);
+    EXPECT_TRUE(mainWindow().control(kPortList)->isEnabled());
+}
+
+TEST_F(QtWindowTest, MissingControlsRowsAndColumnsReadEmptyAndWriteNothing) {
+    onWorker([&] {
+        EXPECT_EQ(window().text("没有这个"), "");
+        window().setText("没有这个", "x");
+        EXPECT_FALSE(window().isChecked("没有这个"));
+        window().setLeft("没有这个", 5);
+        window().setVisible("没有这个", false);
+        window().writeLine("没有这个", "x");
+        EXPECT_EQ(window().rowCount("没有这个"), 0);
+        EXPECT_EQ(window().appendRow("没有这个", "x"), -1);
+        EXPECT_EQ(window().selectedRow("没有这个"), -1);
+        window().popUpMenu("c9");
+    });
+    window().appendRow(kPortList, "p0");
+    for (int row : {-1, 1, 1000}) {
+        EXPECT_EQ(window().cellText(kPortList, row, 0), "");
+        window().setCellText(kPortList, row, 0, "x");
+        window().setCheckState(kPortList, row, 1);
+        EXPECT_EQ(window().checkState(kPortList, row), 0);
+        window().deleteRow(kPortList, row);
+    }
+    for (int column : {-1, 3, 99}) {
+        EXPECT_EQ(window().cellText(kPortList, 0, column), "");
+        window().setCellText(kPortList, 0, column, "x");
+    }
+    EXPECT_EQ(window().rowCount(kPortList), 1);
+    EXPECT_EQ(window().cellText(kPortList, 0, 0), "p0");
+    EXPECT_EQ(window().findRow(kDeviceList, "p0"), -1); // an empty list
+}
+
+TEST_F(QtWindowTest, ListOperationsActAtOnceAndTheViewFollows) {
+    auto* view = qobject_cast<QTreeView*>(mainWindow().control(kDeviceList));
+    onWorker([&] {
+        EXPECT_EQ(window().appendRow(kDeviceList, gbk("卡池A")), 0);
+        EXPECT_EQ(window().appendRow(kDeviceList, "Pool-b"), 1);
+        EXPECT_EQ(window().appendRow(kDeviceList, "pool-c"), 2);
+        window().setCellText(kDeviceList, 1, 1, gbk("有新任务，请处理"));
+        EXPECT_EQ(window().cellText(kDeviceList, 1, 1), gbk("有新任务，请处理"));
+        EXPECT_EQ(window().findRow(kDeviceList, "POOL-B"), 1);
+        EXPECT_EQ(window().findRow(kDeviceList, gbk("卡池A")), 0);
+        EXPECT_EQ(window().findRow(kDeviceList, "pool"), -1); // whole text only
+        window().deleteRow(kDeviceList, 0);
+        EXPECT_EQ(window().rowCount(kDeviceList), 2);
+        EXPECT_EQ(window().cellText(kDeviceList, 0, 0), "Pool-b");
+    });
+    ASSERT_TRUE(pumpUntil([&] { return view->model()->rowCount() == 2; }));
+    EXPECT_EQ(view->model()->data(view->model()->index(0, 1)).toString(),
+              QString::fromUtf8("有新任务，请处理"));
+    view->selectionModel()->select(view->model()->index(1, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    onWorker([&] { EXPECT_EQ(window().selectedRow(kDeviceList), 1); });
+    window().deleteAllRows(kDeviceList);
+    EXPECT_EQ(window().rowCount(kDeviceList), 0);
+    EXPECT_EQ(window().selectedRow(kDeviceList), -1);
+    EXPECT_EQ(view->model()->rowCount(), 0);
+}
+
+TEST_F(QtWindowTest, FindRowFoldsAsciiButNotTheTrailByteOfAGbkCharacter) {
+    // 0x8A 0x41 and 0x8A 0x61 are two different GBK characters whose trail bytes are 'A', 'a'.
+    const runtime::Text withTrailA = "\x8a\x41";
+    window().appendRow(kDeviceList, "\x8a\x61");
+    EXPECT_EQ(window().findRow(kDeviceList, withTrailA), -1);
+    window().appendRow(kDeviceList, withTrailA);
+    EXPECT_EQ(window().findRow(kDeviceList, withTrailA), 1);
+}
+
+TEST_F(QtWindowTest, UserTickedCheckBoxIsSeenByTheFacade) {
+    window().appendRow(kPortList, "p0");
+    mainWindow().syncViews();
+    auto* view = qobject_cast<QTreeView*>(mainWindow().control(kPortList));
+    ASSERT_TRUE(
+        view->model()->setData(view->model()->index(0, 0), Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(window().checkState(kPortList, 0), 1);
+}
+
+TEST_F(QtWindowTest, HammeredFromSeveralWorkersWhileTheGuiRunsLosesNoWrite) {
+    constexpr int kWorkers = 4;
+    constexpr int kRowsEach = 500;
+    std::atomic<int> finished{0};
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w) {
+        workers.emplace_back([&, w] {
+            for (int i = 0; i < kRowsEach; ++i) {
+                const std::string caption = "w" + std::to_string(w) + "-" + std::to_string(i);
+                const int row = window().appendRow(kPortList, caption);
+                window().setCellText(kPortList, row, 1, caption);
+                window().setCheckState(kPortList, row, 1);
+                if (i % 50 == 0) {
+                    window().setText(kPortCountLabel, caption);
+                    window().writeLine(kLogPanel, caption);
+                    window().text(kPortCountLabel);
+                    window().selectedRow(kPortList);
+                }
+            }
+            ++finished;
+        });
+    }
+    const bool done = pumpUntil([&] { return finished.load() == kWorkers; }, 60000);
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
+    ASSERT_TRUE(done);
+    ASSERT_EQ(window().rowCount(kPortList), kWorkers * kRowsEach);
+    std::set<std::string> seen;
+    for (int row = 0; row < kWorkers * kRowsEach; ++row) {
+        const runtime::Text caption = window().cellText(kPortList, row, 0);
+        EXPECT_EQ(window().cellText(kPortList, row, 1), caption);
+        EXPECT_EQ(window().checkState(kPortList, row), 1);
+        seen.insert(caption);
+    }
+    EXPECT_EQ(seen.size(), static_cast<std::size_t>(kWorkers * kRowsEach));
+    auto* view = qobject_cast<QTreeView*>(mainWindow().control(kPortList));
+    EXPECT_TRUE(pumpUntil([&] { return view->model()->rowCount() == kWorkers * kRowsEach; }));
+    EXPECT_EQ(mainWindow().qtWindow().canvasLines(kLogPanel).size(), kWorkers * 10);
+}
+
+TEST_F(QtWindowTest, CanvasWritesLinesDownwardsAndScrollsWhenFull) {
+    auto* canvas = dynamic_cast<LogCanvas*>(mainWindow().control(kLogPanel));
+    ASSERT_NE(canvas, nullptr);
+    const int fits = canvas->visibleLineCount();
+    ASSERT_GT(fits, 3);
+    window().writeLine(kLogPanel, gbk("第一行"));
+    window().writeLine(kLogPanel, "second");
+    EXPECT_EQ(canvas->visibleLines(),
+              QStringList({QString::fromUtf8("第一行"), QStringLiteral("second")}));
+    for (int i = 0; i < fits; ++i) {
+        window().writeLine(kLogPanel, "line " + std::to_string(i));
+    }
+    const QStringList shown = canvas->visibleLines();
+    ASSERT_EQ(shown.size(), fits);
+    EXPECT_EQ(shown.front(), QStringLiteral("line 0")); // two lines scrolled off the top
+    EXPECT_EQ(shown.back(), QStringLiteral("line %1").arg(fits - 1));
+}
+
+TEST_F(QtWindowTest, ClipboardIsEmptiedThenGivenTheText) {
+    onWorker([&] { EXPECT_TRUE(window().putOnClipboard(gbk("端口----状态\r\n"))); });
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("端口----状态\r\n"));
+    EXPECT_TRUE(window().putOnClipboard(""));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString());
+}
+
+TEST_F(QtWindowTest, InputBoxAnswersAndCancels) {
+    mainWindow().qtWindow().answerNextInputBox(QString::fromUtf8("有号码"));
+    mainWindow().qtWindow().answerNextInputBox(std::nullopt);
+    onWorker([&] { EXPECT_EQ(window().inputBox(gbk("请输入关键词")), gbk("有号码")); });
+    EXPECT_EQ(mainWindow().qtWindow().lastInputPrompt(), QString::fromUtf8("请输入关键词"));
+    EXPECT_EQ(window().inputBox("again"), "");
+}
+
+} // namespace
+} // namespace app::testing
