@@ -1,0 +1,214 @@
+// Lists a pool with 20,000 pending ports (listPorts up to the count label) through the in-memory
+// window and, when the app is built, through the Qt main window; compares with a bare libcurl
+// fetch and parse of the same reply, and reports the resident memory the listing adds.
+
+#include "bench_support.h"
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+#include "runtime/memory_window.h"
+#include "runtime/threads.h"
+#include "service/codec.h"
+#include "service/operations.h"
+#include "service/requests.h"
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string_view>
+
+#ifdef POOLDESK_BENCH_WITH_APP
+#include "app/main_window.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDir>
+#else
+#include <QCoreApplication>
+#endif
+
+namespace {
+
+using benchsupport::Clock;
+using benchsupport::median;
+using benchsupport::millisecondsSince;
+using benchsupport::residentKilobytes;
+
+constexpr int kPorts = 20000;
+constexpr int kRuns = 5;
+const std::string kKey = "bench-key";
+const std::string kPool = "P1";
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+std::string curlGet(const std::string& url) {
+    std::string body;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_perform(curl);
+    curl_easy_cleanup(curl);
+    return body;
+}
+
+struct PortRow {
+    std::string port, status, time;
+};
+
+// The same line, field and status rules as the listing, on plain strings.
+std::vector<PortRow> parsePorts(std::string_view body, std::string_view pool) {
+    std::vector<PortRow> rows;
+    for (const auto& line : runtime::splitText(body, "\r\n")) {
+        const auto fields = runtime::splitText(line, "|");
+        if (fields.size() < 2 || runtime::findText(fields[0], pool) < 0) {
+            continue;
+        }
+        const auto pieces = runtime::splitText(service::percentDecode(fields[1]), "-");
+        rows.push_back(
+            {fields[0], pieces.empty() ? "" : pieces[0], pieces.size() < 2 ? "" : pieces[1]});
+    }
+    return rows;
+}
+
+void printFigure(const char* what, double value, const char* unit) {
+    std::printf("%-58s %10.1f %s\n", what, value, unit);
+}
+
+double benchMemoryWindow(long& addedKilobytes) {
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        runtime::MemoryWindow window;
+        window.setSelectedRow(controls::kDeviceList,
+                              window.appendRow(controls::kDeviceList, kPool));
+        const long before = residentKilobytes();
+        const auto start = Clock::now();
+        service::listPorts(window);
+        times.push_back(millisecondsSince(start));
+        if (run == 0) {
+            addedKilobytes = residentKilobytes() - before;
+        }
+        if (window.text(controls::kPortCountLabel) !=
+            runtime::gbk("端口数量：") + std::to_string(kPorts)) {
+            std::fprintf(stderr, "in-memory listing is incomplete\n");
+            std::exit(1);
+        }
+    }
+    return median(times);
+}
+
+double benchBareCurl() {
+    const std::string url = service::serviceUrl("/sinterface/port/get?ukey=" + kKey);
+    std::vector<double> times;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto start = Clock::now();
+        const auto rows = parsePorts(curlGet(url), kPool);
+        times.push_back(millisecondsSince(start));
+        if (rows.size() != kPorts) {
+            std::fprintf(stderr, "bare fetch parsed %zu rows\n", rows.size());
+            std::exit(1);
+        }
+    }
+    return median(times);
+}
+
+#ifdef POOLDESK_BENCH_WITH_APP
+struct QtFigures {
+    double listing = 0;      // worker start to count label written
+    double withViewSync = 0; // and the list view brought up to date
+    long addedKilobytes = 0;
+};
+
+QtFigures benchQtWindow() {
+    app::MainWindow mainWindow({.settingsFile = QDir::tempPath().toStdString() + "/bench-pz.ini",
+                                .startOverlay = false,
+                                .exitOnClose = false,
+                                .ledWorker = {}});
+    mainWindow.show();
+    runtime::Window& window = mainWindow.window();
+    window.appendRow(controls::kDeviceList, kPool);
+    mainWindow.syncViews();
+    auto* devices = qobject_cast<QAbstractItemView*>(mainWindow.control(controls::kDeviceList));
+    devices->setCurrentIndex(devices->model()->index(0, 0));
+
+    std::vector<double> listing;
+    std::vector<double> synced;
+    QtFigures figures;
+    for (int run = 0; run < kRuns; ++run) {
+        const long before = residentKilobytes();
+        std::atomic<bool> done{false};
+        const auto start = Clock::now();
+        runtime::startWorker([&](std::int32_t) {
+            service::listPorts(window);
+            done = true;
+        });
+        while (!done) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        }
+        listing.push_back(millisecondsSince(start));
+        mainWindow.syncViews();
+        QCoreApplication::processEvents();
+        synced.push_back(millisecondsSince(start));
+        if (run == 0) {
+            figures.addedKilobytes = residentKilobytes() - before;
+        }
+        if (window.rowCount(controls::kPortList) != kPorts) {
+            std::fprintf(stderr, "Qt listing has %d rows\n", window.rowCount(controls::kPortList));
+            std::exit(1);
+        }
+    }
+    figures.listing = median(listing);
+    figures.withViewSync = median(synced);
+    return figures;
+}
+#endif
+
+} // namespace
+
+int main(int argc, char** argv) {
+#ifdef POOLDESK_BENCH_WITH_APP
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+#else
+    QCoreApplication application(argc, argv);
+#endif
+    runtime::initProcessState();
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    sim::Simulator simulator(benchsupport::loopbackOptions());
+    if (!benchsupport::startSimulator(simulator)) {
+        return 1;
+    }
+    runtime::setUserKey(kKey);
+    for (int i = 0; i < kPorts; ++i) {
+        simulator.addPendingPort(kKey, kPool + "." + std::to_string(10000 + i),
+                                 runtime::gbk("未做TG"), "12:00");
+    }
+    const std::string reply = service::queryPorts(kKey);
+    std::printf("pending-port reply: %d ports, %zu bytes; median of %d runs\n", kPorts,
+                reply.size(), kRuns);
+
+    long memoryAdded = 0;
+    const double memoryWindow = benchMemoryWindow(memoryAdded);
+    const double bare = benchBareCurl();
+    printFigure("listPorts, in-memory window", memoryWindow, "ms");
+    printFigure("bare libcurl fetch + parse", bare, "ms");
+    printFigure("ratio in-memory / bare", memoryWindow / bare, "");
+    printFigure("resident memory added by a listing, in-memory window", memoryAdded / 1024.0, "MB");
+#ifdef POOLDESK_BENCH_WITH_APP
+    const QtFigures qt = benchQtWindow();
+    printFigure("listPorts, Qt window (worker, to count label)", qt.listing, "ms");
+    printFigure("listPorts, Qt window, view synced", qt.withViewSync, "ms");
+    printFigure("ratio Qt / bare (target <= 4)", qt.listing / bare, "");
+    printFigure("resident memory added by a listing, Qt window (target < 50)",
+                qt.addedKilobytes / 1024.0, "MB");
+#else
+    std::printf("Qt window figures: the app is not built\n");
+#endif
+    curl_global_cleanup();
+    return 0;
+}
