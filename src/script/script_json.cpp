@@ -2,6 +2,7 @@
 
 #include "runtime/codepage.h"
 
+#include <QCoreApplication>
 #include <QJSEngine>
 #include <QJSValue>
 #include <QString>
@@ -362,6 +363,12 @@ void ScriptJson::destroy() {
 }
 
 void ScriptJson::createEngine() {
+    m_engine.reset();
+    // The engine aborts the process when no application object exists; that is a failed
+    // creation here.
+    if (QCoreApplication::instance() == nullptr) {
+        return;
+    }
     m_engine = std::make_unique<Engine>(*m_watchdog);
     m_loadRefused = false;
     m_engine->evaluate(kScriptProgram);
