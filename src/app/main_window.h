@@ -29,14 +29,14 @@ class QtWindow;
 
 struct MainWindowOptions {
     // The settings file; empty means runDirectory() + "/pz.ini".
-    std::string settingsFile;
+    std::string settingsFile = {};
     // Starts the mask-overlay worker on 外形框1 at creation.
     bool startOverlay = true;
     // Closing the window ends the process (exit code 0) once the key is saved.
     bool exitOnClose = true;
     // Replaces the body of the LED workers the light-ports commands start (tests record them);
     // empty keeps the service's.
-    LedWorker ledWorker;
+    LedWorker ledWorker = {};
 };
 
 class MainWindow final : public QWidget {
