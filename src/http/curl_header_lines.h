@@ -9,9 +9,16 @@
 
 namespace http {
 
+struct CurlHeaders {
+    std::vector<std::string> lines;
+    // The values of the Cookie lines, joined by "; ". libcurl sends them on one Cookie line
+    // together with the cookies its engine picked up on a redirect.
+    std::string cookie;
+};
+
 // nullopt when a non-empty line has no ":" (a malformed header). CR LF, a lone CR and a lone
 // LF all end a line, so no line break can reach the request inside a header.
-std::optional<std::vector<std::string>> curlHeaderLines(std::string_view headerText);
+std::optional<CurlHeaders> curlHeaderLines(std::string_view headerText);
 
 // The object name as it goes into a URL for libcurl: bytes outside printable ASCII (as UTF-8)
 // and characters libcurl refuses are percent-encoded.

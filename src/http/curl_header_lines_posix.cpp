@@ -28,8 +28,9 @@ std::string_view trimmed(std::string_view text) {
 
 } // namespace
 
-std::optional<std::vector<std::string>> curlHeaderLines(std::string_view headerText) {
-    std::vector<std::string> lines;
+std::optional<CurlHeaders> curlHeaderLines(std::string_view headerText) {
+    CurlHeaders headers;
+    std::vector<std::string>& lines = headers.lines;
     std::vector<std::string> names;
     while (!headerText.empty()) {
         const std::size_t end = std::min(headerText.find_first_of("\r\n"), headerText.size());
@@ -48,6 +49,13 @@ std::optional<std::vector<std::string>> curlHeaderLines(std::string_view headerT
             return std::nullopt;
         }
         names.push_back(lowerAscii(trimmed(line.substr(0, colon))));
+        if (names.back() == "cookie") {
+            const std::string_view value = trimmed(line.substr(colon + 1));
+            if (!value.empty()) {
+                headers.cookie += (headers.cookie.empty() ? "" : "; ") + std::string(value);
+            }
+            continue;
+        }
         // libcurl reads "Name:" as "remove Name"; "Name;" sends it with an empty value.
         if (trimmed(line.substr(colon + 1)).empty()) {
             lines.push_back(std::string(line.substr(0, colon)) + ";");
@@ -62,7 +70,7 @@ std::optional<std::vector<std::string>> curlHeaderLines(std::string_view headerT
             lines.push_back(off + ":");
         }
     }
-    return lines;
+    return headers;
 }
 
 std::string escapeObjectName(std::string_view objectName) {

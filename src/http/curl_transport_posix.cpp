@@ -113,11 +113,12 @@ public:
         if (m_easy == nullptr) {
             return false;
         }
-        const auto lines = curlHeaderLines(headerText);
-        if (!lines) {
+        const auto headers = curlHeaderLines(headerText);
+        if (!headers) {
             return false;
         }
-        for (const std::string& line : *lines) {
+        m_cookie = headers->cookie;
+        for (const std::string& line : headers->lines) {
             curl_slist* extended = curl_slist_append(m_headers, line.c_str());
             if (extended == nullptr) {
                 return false;
@@ -253,6 +254,9 @@ private:
         set(curl_easy_setopt(m_easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
         if (!m_cookiesDisabled) {
             set(curl_easy_setopt(m_easy, CURLOPT_COOKIEFILE, ""));
+        }
+        if (!m_cookie.empty()) {
+            set(curl_easy_setopt(m_easy, CURLOPT_COOKIE, m_cookie.c_str()));
         }
         set(curl_easy_setopt(m_easy, CURLOPT_SSL_VERIFYPEER,
                              (m_securityFlags & kIgnoreUnknownCa) != 0 ? 0L : 1L));
@@ -419,6 +423,7 @@ private:
     std::string m_serverPassword;
     std::string m_proxyUser;
     std::string m_proxyPassword;
+    std::string m_cookie;
     std::uint32_t m_securityFlags = 0;
     bool m_cookiesDisabled = false;
     bool m_redirectsDisabled = false;

@@ -190,6 +190,12 @@ TEST_F(EngineLoopbackTest, CookiesRoundTrip) {
     EXPECT_EQ(run({.url = server.url("/cookies/echo")}, out), "sid=42; lang=zh; a=1");
 }
 
+TEST_F(EngineLoopbackTest, CookiesSetOnARedirectTravelOnOnlyWhenCookiesAreSent) {
+    EXPECT_EQ(run({.url = server.url("/cookies/redirect")}, out), "");
+    out.sendCookies = "a=1";
+    EXPECT_EQ(run({.url = server.url("/cookies/redirect")}, out), "hop=1; a=1");
+}
+
 TEST_F(EngineLoopbackTest, CredentialsAndNamedProxy) {
     RawServer proxy{std::string(kOkReply)};
     const std::string proxyAddress = proxy.url("").substr(7);

@@ -77,6 +77,11 @@ TestServer::TestServer() : m_server(std::make_unique<httplib::Server>()) {
     };
     server.Get("/redirect", redirect);
     server.Post("/redirect", redirect);
+    server.Get("/cookies/redirect", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 302;
+        response.set_header("Location", "/cookies/echo");
+        response.set_header("Set-Cookie", "hop=1; path=/");
+    });
     server.Get("/cookies/set", [](const httplib::Request&, httplib::Response& response) {
         response.set_header("Set-Cookie", "sid=42; path=/");
         response.set_header("Set-Cookie", "lang=zh; HttpOnly");
@@ -86,7 +91,11 @@ TestServer::TestServer() : m_server(std::make_unique<httplib::Server>()) {
     server.Get("/cookies/echo",
                [seen](const httplib::Request& request, httplib::Response& response) {
                    seen(request);
-                   response.set_content(request.get_header_value("Cookie"), "text/plain");
+                   std::string cookies;
+                   for (auto [at, end] = request.headers.equal_range("Cookie"); at != end; ++at) {
+                       cookies += (cookies.empty() ? "" : " | ") + at->second;
+                   }
+                   response.set_content(cookies, "text/plain");
                });
     server.Get("/nul", [](const httplib::Request&, httplib::Response& response) {
         response.set_content(std::string("ab\0cd", 5), "application/octet-stream");
