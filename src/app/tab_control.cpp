@@ -8,6 +8,7 @@ namespace app {
 
 TabControl::TabControl(QWidget* parent) : QWidget(parent), m_bar(new QTabBar(this)) {
     m_bar->setDrawBase(false);
+    m_bar->setExpanding(false);
     connect(m_bar, &QTabBar::currentChanged, this, &TabControl::showPage);
 }
 
