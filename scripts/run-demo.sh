@@ -6,9 +6,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# libqt6gui6 (pulled in by qt6-base-dev) carries the X11, offscreen and GIF plugins the client
+# needs at run time.
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-declarative-dev libgl-dev qt6-qpa-plugins libxcb-cursor0
+  qt6-base-dev qt6-declarative-dev libgl-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
