@@ -72,10 +72,12 @@ Text extractSetCookies(const TextList& lines) {
         if (runtime::findText(line, kPrefix, 1, true) != 1) {
             continue;
         }
-        // A cookie set without attributes ends at the end of its line.
+        // Only a pair followed by ";" counts; a set-cookie line without attributes is skipped.
         const int semicolon = runtime::findText(line, ";", static_cast<int>(kPrefix.size()) + 1);
-        const std::size_t end =
-            semicolon < 1 ? line.size() : static_cast<std::size_t>(semicolon) - 1;
+        if (semicolon < 1) {
+            continue;
+        }
+        const std::size_t end = static_cast<std::size_t>(semicolon) - 1;
         const Text pair =
             trimSpaces(std::string_view(line).substr(kPrefix.size(), end - kPrefix.size()));
         if (pair.empty()) {

@@ -37,7 +37,11 @@ int timeoutMs(int seconds) {
 
 // The query goes out even when the path is empty: "http://host?x=1" asks for "/?x=1".
 Text objectName(const UrlParts& parts) {
-    return runtime::concat({parts.path.empty() ? "/" : parts.path, parts.extraInfo});
+    // WinHTTP's rule, kept on every platform: an empty path requests "/" and drops the query.
+    if (parts.path.empty()) {
+        return "/";
+    }
+    return runtime::concat({parts.path, parts.extraInfo});
 }
 
 std::size_t uploadChunk() {
@@ -194,7 +198,6 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
 
     // Each piece is read straight into the zero-filled tail of the body.
     Text received;
-    bool readFailed = false;
     std::size_t available = 0;
     while (transport->queryDataAvailable(available) && available >= 1) {
         const std::size_t offset = received.size();
@@ -205,7 +208,6 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
         received.resize(offset + (read ? std::min(bytesRead, available) : 0));
         if (!read) {
             setText(statusText, failureMessage(Failure::Read));
-            readFailed = true;
             break;
         }
     }
@@ -214,10 +216,9 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
     if (!rawHeaders) {
         return {};
     }
-    // A truncated body is reported as such; the status line stays readable in the headers.
-    if (!readFailed) {
-        setText(statusText, statusFromHeaders(*rawHeaders));
-    }
+    // Once the headers are read, the status line replaces a read failure's message; the
+    // message survives only when the headers cannot be read.
+    setText(statusText, statusFromHeaders(*rawHeaders));
     const runtime::TextList lines = runtime::splitText(*rawHeaders, "\r\n");
     Text cookies = extractSetCookies(lines);
     if (redirectLocation != nullptr) {
