@@ -33,21 +33,32 @@ bool sameRow(runtime::Window& window, int row, const PortRow& port) {
            window.cellText(controls::kPortList, row, 2) == port.time;
 }
 
-// Rows confirmed by the service leave the list. They are expected at the top, in order; a port
-// listing running meanwhile may have rebuilt the list, so each one is looked for, never assumed.
-void removeConfirmed(runtime::Window& window, std::vector<PortRow>& confirmed) {
+// The first `count` rows read leave the list. They are expected at the top, in order, but a port
+// listing running meanwhile may have rebuilt the list, so each one is checked, never assumed.
+void removeRows(runtime::Window& window, const std::vector<PortRow>& rows, std::size_t count) {
+    if (count == 0) {
+        return;
+    }
+    const int listed = window.rowCount(controls::kPortList);
+    bool wholeList = static_cast<std::size_t>(listed) == count;
+    for (std::size_t i = 0; wholeList && i < count; ++i) {
+        wholeList = sameRow(window, static_cast<int>(i), rows[i]);
+    }
+    if (wholeList) {
+        window.deleteAllRows(controls::kPortList);
+        return;
+    }
     int searchFrom = 0;
-    for (const PortRow& port : confirmed) {
-        const int count = window.rowCount(controls::kPortList);
-        for (int row = searchFrom; row < count; ++row) {
-            if (sameRow(window, row, port)) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const int rowCount = window.rowCount(controls::kPortList);
+        for (int row = searchFrom; row < rowCount; ++row) {
+            if (sameRow(window, row, rows[i])) {
                 window.deleteRow(controls::kPortList, row);
                 searchFrom = row;
                 break;
             }
         }
     }
-    confirmed.clear();
 }
 
 void clearPoolMark(runtime::Window& window, std::string_view firstName) {
@@ -63,22 +74,26 @@ void clearPoolMark(runtime::Window& window, std::string_view firstName) {
 
 } // namespace
 
-// Every request carries all lines read so far, so a non-empty reply confirms every row read
-// so far. Rows stay listed until then: a failed request leaves them in place, checks included.
+// Every request carries all lines read so far, so a non-empty reply confirms every row read so
+// far. Rows stay listed until the operation ends: then the confirmed ones leave, and after a
+// failed request the others stay in place, checks included.
 void deletePortsInBatches(runtime::Window& window) {
     window.setDisabled(controls::kPortList, true);
     Text body;
     Text firstName;
-    std::vector<PortRow> unconfirmed;
+    std::vector<PortRow> read;
+    std::size_t confirmed = 0;
 
     const auto send = [&]() {
         const Reply reply = sendDeleteBatch(body);
         if (reply.body.empty()) {
+            removeRows(window, read, confirmed);
             window.writeLine(controls::kLogPanel,
                              requestFailedLine(runtime::gbk("已拔出清除"), reply.status));
+            window.setDisabled(controls::kPortList, false);
             return false;
         }
-        removeConfirmed(window, unconfirmed);
+        confirmed = read.size();
         return true;
     };
 
@@ -86,7 +101,7 @@ void deletePortsInBatches(runtime::Window& window) {
         Text name;
         bool listEnded = false;
         for (int taken = 0; taken < kBatchRows; ++taken) {
-            const int row = static_cast<int>(unconfirmed.size());
+            const int row = static_cast<int>(read.size());
             name = window.cellText(controls::kPortList, row, 0);
             if (firstName.empty()) {
                 firstName = name;
@@ -94,26 +109,26 @@ void deletePortsInBatches(runtime::Window& window) {
             if (name.empty()) {
                 listEnded = true;
                 if (!send()) {
-                    window.setDisabled(controls::kPortList, false);
                     return;
                 }
                 break;
             }
             PortRow port{name, window.cellText(controls::kPortList, row, 1),
                          window.cellText(controls::kPortList, row, 2)};
-            body += runtime::concat({port.name, "|",
-                                     percentEncode(runtime::concat({port.status, "-", port.time})),
-                                     "\r\n"});
-            unconfirmed.push_back(std::move(port));
+            body += port.name;
+            body += '|';
+            body += percentEncode(runtime::concat({port.status, "-", port.time}));
+            body += "\r\n";
+            read.push_back(std::move(port));
         }
         if (!send()) {
-            window.setDisabled(controls::kPortList, false);
             return;
         }
         if (listEnded) {
             break;
         }
     }
+    removeRows(window, read, confirmed);
     clearPoolMark(window, firstName);
     window.setDisabled(controls::kPortList, false);
 }

@@ -15,11 +15,12 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 using testing::SizeIs;
 
-// The in-memory window, with a hook that runs when the operation first removes a row.
-class RowRemovalHookWindow final : public runtime::Window {
+// The in-memory window, with a hook that runs when the operation reads the port name of the
+// 501st row: the first batch has been sent by then.
+class SecondBatchHookWindow final : public runtime::Window {
 public:
-    RowRemovalHookWindow(runtime::MemoryWindow& inner, std::function<void()> onFirstRemoval)
-        : m_inner(inner), m_onFirstRemoval(std::move(onFirstRemoval)) {}
+    SecondBatchHookWindow(runtime::MemoryWindow& inner, std::function<void()> onSecondBatch)
+        : m_inner(inner), m_onSecondBatch(std::move(onSecondBatch)) {}
 
     Text text(std::string_view c) override { return m_inner.text(c); }
     void setText(std::string_view c, std::string_view t) override { m_inner.setText(c, t); }
@@ -30,7 +31,12 @@ public:
     void writeLine(std::string_view c, std::string_view l) override { m_inner.writeLine(c, l); }
     int selectedRow(std::string_view l) override { return m_inner.selectedRow(l); }
     int rowCount(std::string_view l) override { return m_inner.rowCount(l); }
-    Text cellText(std::string_view l, int r, int c) override { return m_inner.cellText(l, r, c); }
+    Text cellText(std::string_view l, int r, int c) override {
+        if (l == controls::kPortList && c == 0 && ++m_nameReads == 501 && m_onSecondBatch) {
+            m_onSecondBatch();
+        }
+        return m_inner.cellText(l, r, c);
+    }
     void setCellText(std::string_view l, int r, int c, std::string_view t) override {
         m_inner.setCellText(l, r, c, t);
     }
@@ -41,12 +47,7 @@ public:
     int appendRow(std::string_view l, std::string_view c) override {
         return m_inner.appendRow(l, c);
     }
-    void deleteRow(std::string_view l, int r) override {
-        if (m_onFirstRemoval) {
-            std::exchange(m_onFirstRemoval, nullptr)();
-        }
-        m_inner.deleteRow(l, r);
-    }
+    void deleteRow(std::string_view l, int r) override { m_inner.deleteRow(l, r); }
     void deleteAllRows(std::string_view l) override { m_inner.deleteAllRows(l); }
     int findRow(std::string_view l, std::string_view c) override { return m_inner.findRow(l, c); }
     bool putOnClipboard(std::string_view t) override { return m_inner.putOnClipboard(t); }
@@ -55,7 +56,8 @@ public:
 
 private:
     runtime::MemoryWindow& m_inner;
-    std::function<void()> m_onFirstRemoval;
+    std::function<void()> m_onSecondBatch;
+    int m_nameReads = 0;
 };
 
 class PortDeletionTest : public ServiceSimTest {
@@ -187,7 +189,7 @@ TEST_F(PortDeletionTest, AFailedRequestKeepsTheUnconfirmedRowsAndSaysSo) {
         m_window.setCellText(controls::kPortList, row, 2, "t");
     }
     // The network goes away once the service has confirmed the first batch.
-    RowRemovalHookWindow window(m_window, [this] { refuse(sim::Endpoint::DeleteBatch); });
+    SecondBatchHookWindow window(m_window, [this] { refuse(sim::Endpoint::DeleteBatch); });
 
     service::deletePortsInBatches(window);
 

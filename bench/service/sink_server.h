@@ -1,0 +1,108 @@
+#pragma once
+// A minimal HTTP/1.1 server on 127.0.0.1 that reads each request in full and answers "ok":
+// a stand-in service for measuring the client when the simulator cannot take a request.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace bench {
+
+class SinkServer final {
+public:
+    SinkServer() {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length);
+        ::listen(m_listener, 64);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~SinkServer() {
+        m_stopping = true;
+        ::shutdown(m_listener, SHUT_RDWR);
+        ::close(m_listener);
+        m_thread.join();
+    }
+    SinkServer(const SinkServer&) = delete;
+    SinkServer& operator=(const SinkServer&) = delete;
+
+    int port() const { return m_port; }
+
+    // Bodies of the requests answered so far, in order; cleared by the call.
+    std::vector<std::string> takeBodies() {
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_bodies, {});
+    }
+
+private:
+    void serve() {
+        while (!m_stopping) {
+            const int client = ::accept(m_listener, nullptr, nullptr);
+            if (client < 0) {
+                continue;
+            }
+            std::string body = answer(client);
+            ::close(client);
+            std::lock_guard lock(m_mutex);
+            m_bodies.push_back(std::move(body));
+        }
+    }
+
+    static std::string answer(int client) {
+        std::string request;
+        char buffer[65536];
+        std::size_t headerEnd = std::string::npos;
+        std::size_t total = 0;
+        for (;;) {
+            const auto received = ::recv(client, buffer, sizeof buffer, 0);
+            if (received <= 0) {
+                return {};
+            }
+            request.append(buffer, static_cast<std::size_t>(received));
+            if (headerEnd == std::string::npos) {
+                headerEnd = request.find("\r\n\r\n");
+                if (headerEnd == std::string::npos) {
+                    continue;
+                }
+                std::size_t contentLength = 0;
+                for (const char* name : {"Content-Length:", "content-length:"}) {
+                    const auto at = request.find(name);
+                    if (at != std::string::npos && at < headerEnd) {
+                        contentLength = std::strtoul(request.c_str() + at + 15, nullptr, 10);
+                    }
+                }
+                total = headerEnd + 4 + contentLength;
+            }
+            if (request.size() >= total) {
+                break;
+            }
+        }
+        static constexpr char kReply[] =
+            "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
+        ::send(client, kReply, sizeof kReply - 1, MSG_NOSIGNAL);
+        return request.substr(headerEnd + 4);
+    }
+
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::mutex m_mutex;
+    std::vector<std::string> m_bodies;
+    std::thread m_thread;
+};
+
+} // namespace bench

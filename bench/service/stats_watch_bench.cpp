@@ -1,0 +1,120 @@
+// One statistics pass over 500 pools against the simulator's file server, the same 500 GETs by
+// a bare libcurl loop, and the CPU time the watch spends waiting between passes.
+
+#include "loopback_bench.h"
+
+#include "runtime/controls.h"
+#include "service/operations.h"
+#include "service/requests.h"
+#include "service/stats_watch.h"
+
+#include <pthread.h>
+#include <sys/resource.h>
+#include <time.h>
+
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+constexpr int kPools = 500;
+constexpr int kRounds = 7;
+constexpr auto kIdleSample = std::chrono::seconds(8);
+
+double threadCpuSeconds(std::thread& thread) {
+    clockid_t clock;
+    timespec now{};
+    pthread_getcpuclockid(thread.native_handle(), &clock);
+    clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+double processCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+std::size_t statsRequests(bench::Bench& bench) {
+    std::size_t count = 0;
+    for (const auto& request : bench.sim().requestLog()) {
+        count += request.endpoint == sim::Endpoint::StatsFile ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    bench::Bench bench(argc, argv);
+    auto& window = bench.window();
+    for (int i = 0; i < kPools; ++i) {
+        char pool[16];
+        std::snprintf(pool, sizeof pool, "P%03d", i);
+        bench.sim().addPool(bench::kKey, pool, 40);
+        window.appendRow(controls::kPoolSummaryList, pool);
+    }
+
+    std::vector<double> client;
+    std::vector<double> bare;
+    std::vector<double> engine;
+    std::vector<std::string> urls;
+    const std::string server = service::endpoints().statsServer;
+    for (int round = 0; round < kRounds; ++round) {
+        bench.sim().clearRequestLog();
+        client.push_back(bench::secondsOf([&] { service::readPoolStatisticsOnce(window); }));
+        urls.clear();
+        for (const auto& request : bench.sim().requestLog()) {
+            urls.push_back("http://" + server + request.path);
+        }
+        bare.push_back(bench::secondsOf([&] {
+            for (const auto& url : urls) {
+                bench::bareRequest(url, nullptr);
+            }
+        }));
+        engine.push_back(bench::secondsOf([&] {
+            for (const auto& url : urls) {
+                service::getText(url);
+            }
+        }));
+    }
+    const double clientSeconds = bench::median(client);
+    const double bareSeconds = bench::median(bare);
+    std::printf("statistics pass over %d pools through the %s\n", kPools, bench.windowName());
+    std::printf("  requests per pass %zu, median of %d rounds\n", urls.size(), kRounds);
+    std::printf("  client pass: %.1f ms\n", clientSeconds * 1000);
+    std::printf("  bare libcurl loop, same GETs: %.1f ms\n", bareSeconds * 1000);
+    std::printf("  request engine alone, same GETs: %.1f ms\n", bench::median(engine) * 1000);
+    std::printf("  ratio client / bare: %.2f (target <= 1.3)\n", clientSeconds / bareSeconds);
+
+    // The watch itself: one pass, then its wait; a last pool "xxx" ends it after that wait.
+    window.appendRow(controls::kPoolSummaryList, "xxx");
+    bench.sim().clearRequestLog();
+    std::thread watch([&window] { service::watchPoolStatistics(window); });
+    while (statsRequests(bench) < static_cast<std::size_t>(kPools + 1)) {
+        bench.processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the last reply is written
+    const double threadBefore = threadCpuSeconds(watch);
+    const double processBefore = processCpuSeconds();
+    const auto wallBefore = bench::Clock::now();
+    const auto until = wallBefore + kIdleSample;
+    while (bench::Clock::now() < until) {
+        bench.processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    const double wall = std::chrono::duration<double>(bench::Clock::now() - wallBefore).count();
+    const double threadCpu = threadCpuSeconds(watch) - threadBefore;
+    const double processCpu = processCpuSeconds() - processBefore;
+    watch.join();
+    std::printf("watch between passes, sampled over %.1f s of its 10 s wait\n", wall);
+    std::printf("  watch thread CPU: %.3f ms = %.4f%% of one core (target < 1%%)\n",
+                threadCpu * 1000, threadCpu / wall * 100);
+    std::printf("  whole process (window, simulator idle) CPU: %.1f ms = %.3f%% of one core\n",
+                processCpu * 1000, processCpu / wall * 100);
+    return 0;
+}
