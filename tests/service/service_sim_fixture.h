@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <thread>
@@ -32,9 +34,26 @@ inline runtime::MemoryWindow& newWindow() {
     return windows.value.emplace_back();
 }
 
+// The statistics watch a refresh starts is detached and never ends on its own, so the test
+// program ends as the application does: with _Exit once everything is reported, before exit-time
+// destructors can pull the HTTP stack from under a running watch.
+class LeaveWithoutDestructors final : public testing::EmptyTestEventListener {
+    void OnTestProgramEnd(const testing::UnitTest& unitTest) override {
+        std::fflush(nullptr);
+        std::_Exit(unitTest.Passed() ? 0 : 1);
+    }
+};
+
 class ServiceSimTest : public testing::Test {
 protected:
     void SetUp() override {
+        static const bool leaveInstalled = [] {
+            // gtest owns its listeners.
+            testing::UnitTest::GetInstance()->listeners().Append(
+                std::make_unique<LeaveWithoutDestructors>().release());
+            return true;
+        }();
+        ASSERT_TRUE(leaveInstalled);
         sim::Options options;
         options.servicePorts = {0, 0, 0};
         m_sim = std::make_unique<sim::Simulator>(options);
