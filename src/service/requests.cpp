@@ -32,9 +32,17 @@ Reply postText(std::string_view url, std::string_view bodyText) {
 }
 
 Text requestFailedLine(std::string_view what, std::string_view status) {
-    // A request can also fail with an empty body and no engine message (an empty 200 reply).
-    const Text reason = status.empty() ? runtime::gbk("服务器没有返回内容") : Text(status);
-    return runtime::concat({runtime::gbk("请求失败（"), what, runtime::gbk("）："), reason});
+    const Text prefix = runtime::concat({runtime::gbk("请求失败（"), what, runtime::gbk("）：")});
+    // The engine's own failure messages are numbered from 700; anything else is the status line
+    // of a reply that arrived with an empty body.
+    if (status.size() >= 3 && status.substr(0, 3) >= "700" && status.substr(0, 3) <= "799") {
+        return runtime::concat({prefix, status});
+    }
+    const Text empty = runtime::gbk("服务器没有返回内容");
+    if (status.empty()) {
+        return runtime::concat({prefix, empty});
+    }
+    return runtime::concat({prefix, empty, " (HTTP ", status, ")"});
 }
 
 } // namespace service
