@@ -55,14 +55,12 @@ private:
             if (client < 0) {
                 continue;
             }
-            std::string body = answer(client);
+            answer(client);
             ::close(client);
-            std::lock_guard lock(m_mutex);
-            m_bodies.push_back(std::move(body));
         }
     }
 
-    static std::string answer(int client) {
+    void answer(int client) {
         std::string request;
         char buffer[65536];
         std::size_t headerEnd = std::string::npos;
@@ -70,7 +68,7 @@ private:
         for (;;) {
             const auto received = ::recv(client, buffer, sizeof buffer, 0);
             if (received <= 0) {
-                return {};
+                return;
             }
             request.append(buffer, static_cast<std::size_t>(received));
             if (headerEnd == std::string::npos) {
@@ -93,8 +91,12 @@ private:
         }
         static constexpr char kReply[] =
             "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
+        {
+            // Recorded before the answer, so a caller that has its reply finds the body here.
+            std::lock_guard lock(m_mutex);
+            m_bodies.push_back(request.substr(headerEnd + 4));
+        }
         ::send(client, kReply, sizeof kReply - 1, MSG_NOSIGNAL);
-        return request.substr(headerEnd + 4);
     }
 
     int m_listener = -1;
