@@ -15,6 +15,7 @@
 #include <atomic>
 #include <charconv>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <mutex>
@@ -505,7 +506,31 @@ struct Simulator::Impl {
             handle(req, res, statsServer);
         };
         server->Get("[\\s\\S]*", handler);
-        server->Post("[\\s\\S]*", handler);
+        // POST bodies are read through a content reader: the plain route would refuse a
+        // form-encoded body over 8 KB (the client's deletion batches are form-encoded and
+        // reach megabytes).
+        server->Post("[\\s\\S]*", [this, statsServer](const httplib::Request& req,
+                                                      httplib::Response& res,
+                                                      const httplib::ContentReader& reader) {
+            httplib::Request withBody = req;
+            const bool announcedTooLarge =
+                req.has_header("Content-Length") &&
+                std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) >
+                    kPayloadLimit;
+            bool withinLimit = !announcedTooLarge;
+            const bool read = withinLimit && reader([&withBody, &withinLimit](const char* data,
+                                                                              std::size_t length) {
+                                  withBody.body.append(data, length);
+                                  withinLimit = withBody.body.size() <= kPayloadLimit;
+                                  return withinLimit;
+                              });
+            if (!read) {
+                res.status = withinLimit ? 400 : 413;
+                res.set_content(withinLimit ? "broken body" : "payload too large", "text/plain");
+                return;
+            }
+            handle(withBody, res, statsServer);
+        });
         server->refusing = [this] { return anyRefusal.load(); };
         server->refuse = [this, statsServer](std::string_view line, int port) {
             return shouldRefuse(line, statsServer, port);
