@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages PoolDesk builds, tests and runs with, when any is missing.
+# Usage: scripts/install-deps.sh [--demo]   (--demo: only what building and running the demo
+# needs, without the Windows cross-compiler and the formatter)
 set -euo pipefail
 
+# libqt6gui6 (pulled in by qt6-base-dev) carries the X11, offscreen and GIF plugins the client
+# needs at run time; fonts-wqy-microhei renders the Chinese captions.
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev qt6-declarative-dev libgl-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
-  g++-mingw-w64-x86-64
-  clang-format
 )
+if [ "${1:-}" != "--demo" ]; then
+  packages+=(g++-mingw-w64-x86-64 clang-format)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

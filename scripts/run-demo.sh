@@ -6,30 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-# libqt6gui6 (pulled in by qt6-base-dev) carries the X11, offscreen and GIF plugins the client
-# needs at run time.
-packages=(
-  build-essential cmake pkg-config git
-  qt6-base-dev qt6-declarative-dev libgl-dev
-  libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
-  googletest libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei
-)
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
-  fi
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh --demo
 
 cmake --preset dev
 cmake --build --preset dev
