@@ -757,7 +757,7 @@ std::vector<Text> Simulator::pools(const Text& key) const {
     return names;
 }
 
-std::vector<Slot> Simulator::slots(const Text& key, const Text& pool) const {
+std::vector<Slot> Simulator::slotsOf(const Text& key, const Text& pool) const {
     std::lock_guard lock(m_impl->mutex);
     const auto* p = m_impl->state.findPool(key, pool);
     return p == nullptr ? std::vector<Slot>() : p->slots;

@@ -129,7 +129,7 @@ public:
 
     // Readers.
     std::vector<Text> pools(const Text& key) const;
-    std::vector<Slot> slots(const Text& key, const Text& pool) const;
+    std::vector<Slot> slotsOf(const Text& key, const Text& pool) const;
     std::vector<PendingPort> pendingPorts(const Text& key) const;
     Text statsRecord(const Text& key, const Text& pool) const;
     std::vector<LedLighting> ledLightings() const;

@@ -23,7 +23,7 @@ Snapshot generated(unsigned seed) {
     sim.generate("g", 10, 30, seed);
     Snapshot s{sim.pools("g"), sim.pendingPorts("g"), {}};
     for (const auto& pool : s.pools) {
-        for (const auto& slot : sim.slots("g", pool)) {
+        for (const auto& slot : sim.slotsOf("g", pool)) {
             s.iccids.push_back(slot.iccid);
         }
     }
@@ -66,12 +66,12 @@ TEST(SimScenario, FileBuildsTheStateItDescribes) {
     sim::Simulator sim(sim::Options{.servicePorts = {0}, .scenarioFile = path});
     ASSERT_TRUE(sim.start()) << sim.error();
     EXPECT_EQ(sim.pools("k1"), (std::vector<std::string>{gbk("测试"), "B2"}));
-    const auto slots = sim.slots("k1", "B2");
+    const auto slots = sim.slotsOf("k1", "B2");
     ASSERT_EQ(slots.size(), 3u);
     EXPECT_EQ(slots[0].iccid, std::optional<std::string>(""));
     EXPECT_EQ(slots[1].iccid, std::nullopt);
     EXPECT_EQ(slots[2].iccid, std::optional<std::string>("8986123"));
-    EXPECT_EQ(sim.slots("k1", gbk("测试")).size(), 2u);
+    EXPECT_EQ(sim.slotsOf("k1", gbk("测试")).size(), 2u);
     EXPECT_EQ(sim.pendingPorts("k1"),
               (std::vector<sim::PendingPort>{{gbk("测试.01"), gbk("未做TG"), "12:00"}}));
     EXPECT_EQ(sim.statsRecord("k1", "B2"), "1-2-3-4-5-6-7-8-9-10-11-12");
