@@ -1,12 +1,15 @@
 #include "script/script_json.h"
 
 #include "runtime/codepage.h"
+#include "script/json_text_checker.h"
+#include "script/json_value_locator.h"
 
 #include <QCoreApplication>
 #include <QJSEngine>
 #include <QJSValue>
 #include <QString>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -31,9 +34,21 @@ constexpr std::chrono::milliseconds kEvaluationLimit{2000};
 // (UTF-16 units).
 constexpr qsizetype kMaxEvaluatedText = 64 * 1024;
 
+// Values parsed for a query that are larger than this (UTF-16 units) are worth freeing with the
+// engine at the next load rather than leaving them to its collector.
+constexpr std::size_t kLargeValue = 64 * 1024;
+
+// What str_reg matches: every result passes through .replace(str_reg, '\\').
+constexpr QChar kSymbolForNull{0x2400};
+
 QString toQString(std::string_view gbkText) {
-    return QString::fromStdU16String(
-        runtime::gbkToUtf16(gbkText.substr(0, runtime::textLength(gbkText))));
+    const std::string_view text = gbkText.substr(0, runtime::textLength(gbkText));
+    // GBK's single bytes below 0x80 are ASCII and never part of a double-byte character: such
+    // a text (most replies) is widened directly, several times faster than the converter.
+    if (std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    }
+    return QString::fromStdU16String(runtime::gbkToUtf16(text));
 }
 
 Text toText(const QString& text) {
@@ -53,208 +68,12 @@ bool isTrue(const QJSValue& value) {
     return value.isBool() && value.toBool();
 }
 
-// The engine keeps the elements of every array it is still reading on its fixed-size value
-// stack and crashes when they overflow it (past about 557,000 here). Pool lists are a few
-// thousand names long.
-constexpr std::size_t kMaxPendingArrayElements = 262'144;
+std::u16string_view view(const QString& text) {
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
 
-// A strict JSON text (RFC 8259, any value at the top) that the engine can hold: the gate that
-// keeps replies from being run as program text. Iterative, so deep nesting cannot exhaust the
-// stack here.
-class JsonTextChecker final {
-public:
-    explicit JsonTextChecker(QStringView text) : m_text(text) {}
-
-    bool check() {
-        skipSpace();
-        while (true) {
-            const char16_t c = peek();
-            if (c == u'{' || c == u'[') {
-                ++m_pos;
-                skipSpace();
-                if (peek() != closing(c)) {
-                    m_open.push_back({c, 0});
-                    if (c == u'{' && !member()) {
-                        return false;
-                    }
-                    continue;
-                }
-                ++m_pos;
-            } else if (!scalar(c)) {
-                return false;
-            }
-            if (!afterValue()) {
-                return false;
-            }
-            if (m_open.empty()) {
-                skipSpace();
-                return m_pos == m_text.size();
-            }
-        }
-    }
-
-private:
-    struct Container {
-        char16_t opening;
-        std::size_t elements;
-    };
-
-    static char16_t closing(char16_t opening) { return opening == u'{' ? u'}' : u']'; }
-
-    bool scalar(char16_t c) {
-        switch (c) {
-        case u'"':
-            return string();
-        case u't':
-            return word(u"true");
-        case u'f':
-            return word(u"false");
-        case u'n':
-            return word(u"null");
-        default:
-            return number();
-        }
-    }
-
-    // Separators and closings after a complete value, up to where the next value starts or
-    // the top-level value has ended.
-    bool afterValue() {
-        while (!m_open.empty()) {
-            Container& inner = m_open.back();
-            if (inner.opening == u'[') {
-                ++inner.elements;
-                if (++m_pendingElements > kMaxPendingArrayElements) {
-                    return false;
-                }
-            }
-            skipSpace();
-            const char16_t c = peek();
-            if (c == u',') {
-                ++m_pos;
-                skipSpace();
-                return inner.opening == u'[' || member();
-            }
-            if (c != closing(inner.opening)) {
-                return false;
-            }
-            ++m_pos;
-            m_pendingElements -= inner.elements;
-            m_open.pop_back();
-        }
-        return true;
-    }
-
-    // A member name and its colon, leaving the position at the member's value.
-    bool member() {
-        if (peek() != u'"' || !string()) {
-            return false;
-        }
-        skipSpace();
-        if (peek() != u':') {
-            return false;
-        }
-        ++m_pos;
-        skipSpace();
-        return true;
-    }
-
-    bool string() {
-        ++m_pos; // opening quote
-        while (m_pos < m_text.size()) {
-            const char16_t c = m_text[m_pos++].unicode();
-            if (c == u'"') {
-                return true;
-            }
-            if (c < 0x20) {
-                return false;
-            }
-            if (c == u'\\' && !escape()) {
-                return false;
-            }
-        }
-        return false;
-    }
-
-    bool escape() {
-        const char16_t c = peek();
-        ++m_pos;
-        if (c == u'u') {
-            for (int i = 0; i < 4; ++i, ++m_pos) {
-                if (!isHexDigit(peek())) {
-                    return false;
-                }
-            }
-            return true;
-        }
-        return std::u16string_view(u"\"\\/bfnrt").find(c) != std::u16string_view::npos;
-    }
-
-    bool number() {
-        if (peek() == u'-') {
-            ++m_pos;
-        }
-        if (peek() == u'0') {
-            ++m_pos;
-        } else if (!digits()) {
-            return false;
-        }
-        if (peek() == u'.') {
-            ++m_pos;
-            if (!digits()) {
-                return false;
-            }
-        }
-        if (peek() == u'e' || peek() == u'E') {
-            ++m_pos;
-            if (peek() == u'+' || peek() == u'-') {
-                ++m_pos;
-            }
-            if (!digits()) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    bool digits() {
-        const qsizetype start = m_pos;
-        while (peek() >= u'0' && peek() <= u'9') {
-            ++m_pos;
-        }
-        return m_pos > start;
-    }
-
-    bool word(std::u16string_view literal) {
-        for (const char16_t c : literal) {
-            if (peek() != c) {
-                return false;
-            }
-            ++m_pos;
-        }
-        return true;
-    }
-
-    void skipSpace() {
-        while (peek() == u' ' || peek() == u'\t' || peek() == u'\n' || peek() == u'\r') {
-            ++m_pos;
-        }
-    }
-
-    static bool isHexDigit(char16_t c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-    }
-
-    // 0 past the end, which no rule accepts.
-    char16_t peek() const { return m_pos < m_text.size() ? m_text[m_pos].unicode() : u'\0'; }
-
-    QStringView m_text;
-    qsizetype m_pos = 0;
-    std::vector<Container> m_open; // every container not yet closed, outermost first
-    std::size_t m_pendingElements = 0;
-};
-
-bool isJsonText(QStringView text) {
-    return JsonTextChecker(text).check();
+bool isJsonText(const QString& text) {
+    return script::isJsonText(view(text));
 }
 
 QChar firstNonSpace(QStringView text) {
@@ -324,19 +143,39 @@ struct ScriptJson::Engine {
 
     // JSON.parse with the text handed over as data, never as program text.
     QJSValue parseJson(const QString& text) {
-        const QJSValue parse =
-            m_js.globalObject().property(QStringLiteral("JSON")).property(QStringLiteral("parse"));
+        const QJSValue parse = json().property(QStringLiteral("parse"));
         if (!parse.isCallable()) {
             return {};
         }
         return guarded([&] { return parse.call({QJSValue(text)}); });
     }
 
+    // JSON.stringify(JSON.parse(text)), the text again handed over as data.
+    QJSValue restringifyJson(const QString& text) {
+        const QJSValue value = parseJson(text);
+        const QJSValue stringify = json().property(QStringLiteral("stringify"));
+        if (value.isError() || !stringify.isCallable()) {
+            return value;
+        }
+        return guarded([&] { return stringify.call({value}); });
+    }
+
     void setGlobal(std::string_view gbkName, const QJSValue& value) {
         m_js.globalObject().setProperty(toQString(gbkName), value);
     }
 
+    bool hasGlobal(std::string_view gbkName) {
+        return m_js.globalObject().hasProperty(toQString(gbkName));
+    }
+
+    // Whether the engine still holds only what createEngine put there (and an empty or null
+    // root): nothing of a caller's path or an earlier reply.
+    bool pristine() const { return m_pristine; }
+    void taint() { m_pristine = false; }
+
 private:
+    QJSValue json() { return m_js.globalObject().property(QStringLiteral("JSON")); }
+
     template <typename Run> QJSValue guarded(Run run) {
         m_js.setInterrupted(false);
         m_watchdog.arm(&m_js);
@@ -347,6 +186,18 @@ private:
 
     Watchdog& m_watchdog;
     QJSEngine m_js;
+    bool m_pristine = true;
+};
+
+struct ScriptJson::Document {
+    QString text;
+};
+
+// A path's absolute form and the value it designates, found in the kept reply text.
+struct ScriptJson::Resolution {
+    Text absolute;
+    JsonSpan value;
+    bool exists;
 };
 
 ScriptJson::ScriptJson() : m_rootName("da"), m_watchdog(std::make_unique<Watchdog>()) {
@@ -358,11 +209,13 @@ ScriptJson::~ScriptJson() {
 }
 
 void ScriptJson::destroy() {
+    m_document.reset();
     m_engine.reset();
     m_rootName.clear();
 }
 
 void ScriptJson::createEngine() {
+    m_document.reset();
     m_engine.reset();
     // The engine aborts the process when no application object exists; that is a failed
     // creation here.
@@ -377,29 +230,44 @@ void ScriptJson::createEngine() {
          " = {}, str_Code = String.fromCharCode(9216), str_reg = new RegExp(str_Code, 'g')"}));
 }
 
+// Building the engine's copy of a large reply costs many times more than reading the text, and
+// the service only reads "ret" out of it. So a reply that JSON.parse reads as written is kept as
+// text, and a query for a plain path has the engine parse and write back just the value at that
+// path, which gives the same text as asking the whole document. Anything else installs the
+// whole document in the engine first.
 bool ScriptJson::load(std::string_view jsonText) {
-    if (m_engine) {
-        m_engine.reset();
+    if (m_engine && !m_engine->pristine()) {
         createEngine();
     }
     if (!m_engine) {
         return false;
     }
+    m_document.reset();
+    m_loadRefused = false;
     m_engine->evaluate(runtime::concat({"var ", m_rootName, " = null"}));
-    m_loadRefused = !installDocument(jsonText);
+    QString text = toQString(jsonText);
+    const JsonTextReport report = checkJsonText(view(text));
+    if (!report.valid) {
+        m_loadRefused = true;
+        return false;
+    }
+    const QChar first = firstNonSpace(text);
+    if (report.plain && first != u'"') {
+        m_document = std::make_unique<Document>(Document{std::move(text)});
+        return first != u'n';
+    }
+    m_loadRefused = !installDocument(Document{std::move(text)});
     return isTrue(m_engine->evaluate(runtime::concat({m_rootName, " != null"})));
 }
 
-// Puts the reply's value into the root. Only a JSON text gets this far, so evaluating it as an
-// expression cannot run anything. JSON.parse builds the same value several times faster and,
-// unlike compiling the text, in time proportional to its size, so it is used wherever it accepts
-// the text; it refuses numbers out of double range (the expression reads them as Infinity or 0)
-// and the engine's own reading is left for the texts it is needed for, when they are small.
-bool ScriptJson::installDocument(std::string_view jsonText) {
-    const QString text = toQString(jsonText);
-    if (!isJsonText(text)) {
-        return false;
-    }
+// Puts a checked reply's value into the root, so that evaluating it as an expression cannot run
+// anything. JSON.parse builds the same value several times faster and, unlike compiling the
+// text, in time proportional to its size, so it is used wherever it accepts the text; it refuses
+// numbers out of double range (the expression reads them as Infinity or 0) and deep nesting, and
+// the engine's own reading is left for the texts it is needed for, when they are small.
+bool ScriptJson::installDocument(const Document& document) {
+    const QString& text = document.text;
+    m_engine->taint();
     const auto evaluateAsWritten = [&] {
         if (text.size() > kMaxEvaluatedText) {
             return false;
@@ -425,10 +293,59 @@ bool ScriptJson::installDocument(std::string_view jsonText) {
     return evaluateAsWritten();
 }
 
+void ScriptJson::installPendingDocument() {
+    if (!m_document) {
+        return;
+    }
+    const std::unique_ptr<Document> document = std::move(m_document);
+    m_loadRefused = !installDocument(*document);
+}
+
+std::optional<ScriptJson::Resolution> ScriptJson::resolveInText(const Text& path) const {
+    const std::u16string_view text = view(m_document->text);
+    const auto locate = [&](std::string_view absolute) -> std::optional<JsonSpan> {
+        const auto steps = plainPathSteps(absolute.substr(m_rootName.size()));
+        if (!steps) {
+            return std::nullopt;
+        }
+        return locateJsonValue(text, *steps);
+    };
+    if (path.starts_with(m_rootName)) {
+        // The path is first tried as an absolute expression.
+        const std::string_view rest = std::string_view(path).substr(m_rootName.size());
+        if (rest.empty() || rest.front() == '.' || rest.front() == '[') {
+            const auto value = locate(path);
+            if (!value) {
+                return std::nullopt;
+            }
+            if (!isJsonNull(text, *value)) {
+                return Resolution{path, *value, true};
+            }
+        } else {
+            // Another name that begins like the root name: an undefined one fails, so the path
+            // is taken as relative.
+            const std::size_t end = path.find_first_of(".[");
+            const std::string_view name = std::string_view(path).substr(0, end);
+            if (!plainPathSteps(runtime::concat({".", name})) || m_engine->hasGlobal(name)) {
+                return std::nullopt;
+            }
+        }
+    }
+    Text absolute = path.empty()          ? m_rootName
+                    : path.front() == '[' ? runtime::concat({m_rootName, path})
+                                          : runtime::concat({m_rootName, ".", path});
+    const auto value = locate(absolute);
+    if (!value) {
+        return std::nullopt;
+    }
+    return Resolution{std::move(absolute), *value, !isJsonNull(text, *value)};
+}
+
 bool ScriptJson::clear() {
     if (!m_engine) {
         return false;
     }
+    m_document.reset();
     const bool cleared = !m_engine->evaluate(runtime::concat({m_rootName, " = {}"})).isError();
     if (cleared) {
         m_loadRefused = false;
@@ -438,8 +355,19 @@ bool ScriptJson::clear() {
 
 bool ScriptJson::resolvePath(Text& path) {
     path.resize(runtime::textLength(path));
+    if (m_engine && m_document) {
+        if (const auto resolved = resolveInText(path)) {
+            path = resolved->absolute;
+            return resolved->exists;
+        }
+        installPendingDocument();
+    }
     const auto exists = [this](std::string_view absolute) {
-        return m_engine && isTrue(m_engine->evaluate(runtime::concat({absolute, " != null"})));
+        if (!m_engine) {
+            return false;
+        }
+        m_engine->taint();
+        return isTrue(m_engine->evaluate(runtime::concat({absolute, " != null"})));
     };
     if (path.starts_with(m_rootName) && exists(path)) {
         return true;
@@ -459,6 +387,27 @@ Text ScriptJson::getJsonText(std::string_view path) {
         return {};
     }
     Text absolute(path);
+    if (m_document) {
+        absolute.resize(runtime::textLength(absolute));
+        if (const auto resolved = resolveInText(absolute)) {
+            const JsonSpan value = resolved->value;
+            if (value.end - value.begin > kLargeValue) {
+                // The parsed copy stays in the engine's heap until the next load replaces it.
+                m_engine->taint();
+            }
+            const QJSValue written = m_engine->restringifyJson(
+                m_document->text.sliced(static_cast<qsizetype>(value.begin),
+                                        static_cast<qsizetype>(value.end - value.begin)));
+            return written.isString()
+                       ? toText(written.toString().replace(kSymbolForNull, QLatin1Char('\\')))
+                       : Text{};
+        }
+        installPendingDocument();
+        if (m_loadRefused) {
+            return {};
+        }
+    }
+    m_engine->taint();
     resolvePath(absolute);
     return resultText(m_engine->evaluate(
         runtime::concat({"JSON.stringify(", absolute, ").replace(str_reg, '\\\\')"})));

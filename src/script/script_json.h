@@ -5,6 +5,7 @@
 #include "runtime/text.h"
 
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace script {
@@ -31,11 +32,18 @@ public:
 private:
     struct Engine;
     struct Watchdog;
-    bool installDocument(std::string_view jsonText);
+    struct Document;
+    struct Resolution;
+    bool installDocument(const Document& document);
+    void installPendingDocument();
+    std::optional<Resolution> resolveInText(const Text& path) const;
 
     Text m_rootName;
     std::unique_ptr<Watchdog> m_watchdog;
     std::unique_ptr<Engine> m_engine;
+    // The last reply while it is kept as text only (the root in the engine is null meanwhile):
+    // queries for plain paths read their value out of it.
+    std::unique_ptr<Document> m_document;
     // Set when the last load refused its text: every query then answers empty.
     bool m_loadRefused = false;
 };
