@@ -4,16 +4,15 @@
 // pulled-out ports. Each state is saved as a PNG into $POOLDESK_ARTIFACTS_DIR (default
 // ./artifacts).
 
-// Before any Qt header: the simulator has a member named like the Qt "slots" keyword macro.
-#include "sim/simulator.h"
-
 #include "app/main_window.h"
 #include "app/qt_window.h"
 #include "app/tab_control.h"
+#include "e2e/e2e_support.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
+#include "sim/simulator.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -33,23 +32,8 @@ namespace {
 
 using runtime::gbk;
 
-template <typename Predicate> bool pumpUntil(Predicate done, int timeoutMs = 20000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-QString artifactsFolder() {
-    const QString configured = qEnvironmentVariable("POOLDESK_ARTIFACTS_DIR");
-    const QString folder = configured.isEmpty() ? QStringLiteral("artifacts") : configured;
-    QDir().mkpath(folder);
-    return folder;
-}
+using e2e::artifactsFolder;
+using e2e::pumpUntil;
 
 class OperationsRoadTest : public testing::Test {
 protected:

@@ -2,15 +2,14 @@
 // click "确定", wait for the pools, list a pool's latest tasks, check ports by keyword. Each
 // state is saved as a PNG into $POOLDESK_ARTIFACTS_DIR (default ./artifacts).
 
-// Before any Qt header: the simulator has a member named like the Qt "slots" keyword macro.
-#include "sim/simulator.h"
-
 #include "app/main_window.h"
 #include "app/qt_window.h"
+#include "e2e/e2e_support.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
+#include "sim/simulator.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -29,23 +28,8 @@ namespace {
 
 using runtime::gbk;
 
-template <typename Predicate> bool pumpUntil(Predicate done, int timeoutMs = 20000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
-QString artifactsFolder() {
-    const QString configured = qEnvironmentVariable("POOLDESK_ARTIFACTS_DIR");
-    const QString folder = configured.isEmpty() ? QStringLiteral("artifacts") : configured;
-    QDir().mkpath(folder);
-    return folder;
-}
+using e2e::artifactsFolder;
+using e2e::pumpUntil;
 
 class RoadTest : public testing::Test {
 protected:
