@@ -77,7 +77,10 @@ std::string escapeObjectName(std::string_view objectName) {
     constexpr std::string_view kRefused = " \"<>\\^`{|}";
     constexpr std::array<char, 16> kHex{'0', '1', '2', '3', '4', '5', '6', '7',
                                         '8', '9', 'A', 'B', 'C', 'D', 'E', 'F'};
-    const std::string utf8 = runtime::gbkToUtf8(objectName);
+    // Plain ASCII reads the same in GBK and UTF-8; only other names need the converter.
+    const bool ascii = std::all_of(objectName.begin(), objectName.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::string utf8 = ascii ? std::string(objectName) : runtime::gbkToUtf8(objectName);
     std::string escaped;
     escaped.reserve(utf8.size());
     for (const char c : utf8) {

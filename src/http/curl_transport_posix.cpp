@@ -9,6 +9,8 @@
 #include <cstring>
 #include <functional>
 #include <mutex>
+#include <span>
+#include <vector>
 
 namespace http {
 namespace {
@@ -146,13 +148,17 @@ public:
         if (!m_sendsBody) {
             return true;
         }
-        m_upload.assign(piece.begin(), piece.end());
+        // libcurl reads the caller's bytes in place; they are only valid during this call.
+        m_upload = piece;
         m_uploadOffset = 0;
         curl_easy_pause(m_easy, CURLPAUSE_CONT);
         if (!pump([this] { return m_uploadOffset == m_upload.size(); }, m_timeouts.sendMs)) {
             abort();
         }
-        return m_uploadOffset == m_upload.size();
+        const bool written = m_uploadOffset == m_upload.size();
+        m_upload = {};
+        m_uploadOffset = 0;
+        return written;
     }
 
     bool receiveResponse() override {
@@ -431,7 +437,7 @@ private:
     bool m_sendsBody = false;
     std::uint64_t m_uploadTotal = 0;
     std::uint64_t m_uploadSent = 0;
-    std::vector<std::uint8_t> m_upload;
+    std::span<const std::uint8_t> m_upload;
     std::size_t m_uploadOffset = 0;
     bool m_uploadAsked = false;
 

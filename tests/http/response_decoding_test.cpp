@@ -23,6 +23,8 @@ TEST(DecodeResponseText, DeclaredCharsetIsConvertedToGbk) {
     const std::string bare = "<META http-equiv=\"Content-Type\" content=\"text/html; "
                              "charset=UTF-8\">\xe5\xae\x8c";
     EXPECT_EQ(decode(bare), runtime::gbk(bare));
+    const std::string mixed = "<MeTa charset=utf-8>\xe5\xae\x8c";
+    EXPECT_EQ(decode(mixed), runtime::gbk("<MeTa charset=utf-8>完"));
 }
 
 TEST(DecodeResponseText, GbkNamesInLowerCaseAreNotConverted) {
