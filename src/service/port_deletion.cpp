@@ -5,6 +5,7 @@
 #include "service/operations.h"
 #include "service/requests.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace service {
@@ -15,10 +16,32 @@ namespace {
 
 constexpr int kBatchRows = 500;
 
-struct PortRow {
-    Text name;
-    Text status;
-    Text time;
+constexpr int kColumns = 3; // name, status, time
+
+// The cells of the rows read, in one block: thousands of rows would otherwise cost as many
+// small allocations, each touching fresh memory.
+class ReadRows final {
+public:
+    void reserve(std::size_t rows, std::size_t cellBytes) {
+        m_ends.reserve(rows * kColumns);
+        m_cells.reserve(cellBytes);
+    }
+    void add(std::string_view name, std::string_view status, std::string_view time) {
+        for (const std::string_view cell : {name, status, time}) {
+            m_cells += cell;
+            m_ends.push_back(m_cells.size());
+        }
+    }
+    std::size_t size() const { return m_ends.size() / kColumns; }
+    std::string_view cell(std::size_t row, int column) const {
+        const std::size_t index = row * kColumns + static_cast<std::size_t>(column);
+        const std::size_t start = index == 0 ? 0 : m_ends[index - 1];
+        return std::string_view(m_cells).substr(start, m_ends[index] - start);
+    }
+
+private:
+    Text m_cells;
+    std::vector<std::size_t> m_ends;
 };
 
 Reply sendDeleteBatch(std::string_view body) {
@@ -27,22 +50,25 @@ Reply sendDeleteBatch(std::string_view body) {
         body);
 }
 
-bool sameRow(runtime::Window& window, int row, const PortRow& port) {
-    return window.cellText(controls::kPortList, row, 0) == port.name &&
-           window.cellText(controls::kPortList, row, 1) == port.status &&
-           window.cellText(controls::kPortList, row, 2) == port.time;
+bool sameRow(runtime::Window& window, int row, const ReadRows& rows, std::size_t index) {
+    for (int column = 0; column < kColumns; ++column) {
+        if (window.cellText(controls::kPortList, row, column) != rows.cell(index, column)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The first `count` rows read leave the list. They are expected at the top, in order, but a port
 // listing running meanwhile may have rebuilt the list, so each one is checked, never assumed.
-void removeRows(runtime::Window& window, const std::vector<PortRow>& rows, std::size_t count) {
+void removeRows(runtime::Window& window, const ReadRows& rows, std::size_t count) {
     if (count == 0) {
         return;
     }
     const int listed = window.rowCount(controls::kPortList);
     bool wholeList = static_cast<std::size_t>(listed) == count;
     for (std::size_t i = 0; wholeList && i < count; ++i) {
-        wholeList = sameRow(window, static_cast<int>(i), rows[i]);
+        wholeList = sameRow(window, static_cast<int>(i), rows, i);
     }
     if (wholeList) {
         window.deleteAllRows(controls::kPortList);
@@ -52,7 +78,7 @@ void removeRows(runtime::Window& window, const std::vector<PortRow>& rows, std::
     for (std::size_t i = 0; i < count; ++i) {
         const int rowCount = window.rowCount(controls::kPortList);
         for (int row = searchFrom; row < rowCount; ++row) {
-            if (sameRow(window, row, rows[i])) {
+            if (sameRow(window, row, rows, i)) {
                 window.deleteRow(controls::kPortList, row);
                 searchFrom = row;
                 break;
@@ -81,8 +107,9 @@ void deletePortsInBatches(runtime::Window& window) {
     window.setDisabled(controls::kPortList, true);
     Text body;
     Text firstName;
-    std::vector<PortRow> read;
+    ReadRows read;
     std::size_t confirmed = 0;
+    const auto listed = static_cast<std::size_t>(std::max(0, window.rowCount(controls::kPortList)));
 
     const auto send = [&]() {
         const Reply reply = sendDeleteBatch(body);
@@ -113,13 +140,19 @@ void deletePortsInBatches(runtime::Window& window) {
                 }
                 break;
             }
-            PortRow port{name, window.cellText(controls::kPortList, row, 1),
-                         window.cellText(controls::kPortList, row, 2)};
-            body += port.name;
+            const Text status = window.cellText(controls::kPortList, row, 1);
+            const Text time = window.cellText(controls::kPortList, row, 2);
+            body += name;
             body += '|';
-            body += percentEncode(runtime::concat({port.status, "-", port.time}));
+            body += percentEncode(runtime::concat({status, "-", time}));
             body += "\r\n";
-            read.push_back(std::move(port));
+            if (read.size() == 0) {
+                // Sized once from the first row and the list, so neither grows by copying
+                // into fresh memory again and again.
+                body.reserve(body.size() * listed);
+                read.reserve(listed, (name.size() + status.size() + time.size()) * listed);
+            }
+            read.add(name, status, time);
         }
         if (!send()) {
             return;
