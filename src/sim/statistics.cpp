@@ -45,7 +45,7 @@ Text derivedStatsRecord(const PoolState& pool, int step) {
         }
         // Each task is done on a port once the cycle passes that port's own moment.
         for (int field = 7; field <= 11; ++field) {
-            const auto moment = static_cast<int>((h >> (3 * field)) % kCycle) + 1;
+            const auto moment = static_cast<int>((h >> (5 * (field - 7))) % kCycle) + 1;
             if (moment <= phase) {
                 ++f[static_cast<std::size_t>(field)];
             }
