@@ -108,6 +108,7 @@ void deletePortsInBatches(runtime::Window& window) {
     Text body;
     Text firstName;
     ReadRows read;
+    Text statusAndTime; // one buffer for every row's "status-time"
     std::size_t confirmed = 0;
     const auto listed = static_cast<std::size_t>(std::max(0, window.rowCount(controls::kPortList)));
 
@@ -144,7 +145,10 @@ void deletePortsInBatches(runtime::Window& window) {
             const Text time = window.cellText(controls::kPortList, row, 2);
             body += name;
             body += '|';
-            body += percentEncode(runtime::concat({status, "-", time}));
+            statusAndTime.assign(status);
+            statusAndTime += '-';
+            statusAndTime += time;
+            body += percentEncode(statusAndTime);
             body += "\r\n";
             if (read.size() == 0) {
                 // Sized once from the first row and the list, so neither grows by copying
