@@ -79,8 +79,10 @@ Text headerValue(std::string_view headers, std::string_view name) {
     return {};
 }
 
-Text buildRequestHeaders(std::string_view extraHeaders, std::string_view sendCookies, int method,
-                         bool completeHeaders, bool normalizeHeaderCase) {
+namespace {
+
+Text assembleHeaders(std::string_view extraHeaders, std::string_view sendCookies, int method,
+                     bool completeHeaders, bool normalizeHeaderCase) {
     Text headers;
     if (!extraHeaders.empty()) {
         headers = runtime::concat({extraHeaders, "\r\n"});
@@ -110,6 +112,29 @@ Text buildRequestHeaders(std::string_view extraHeaders, std::string_view sendCoo
         }
     }
     return headers;
+}
+
+} // namespace
+
+Text buildRequestHeaders(std::string_view extraHeaders, std::string_view sendCookies, int method,
+                         bool completeHeaders, bool normalizeHeaderCase) {
+    if (!extraHeaders.empty() || !sendCookies.empty()) {
+        return assembleHeaders(extraHeaders, sendCookies, method, completeHeaders,
+                               normalizeHeaderCase);
+    }
+    // Most requests add nothing of their own; their block depends only on the three flags, so
+    // it is built once per combination.
+    static const std::array<Text, 8> kPlain = [] {
+        std::array<Text, 8> blocks;
+        for (std::size_t i = 0; i < blocks.size(); ++i) {
+            blocks[i] = assembleHeaders({}, {}, (i & 1U) != 0 ? kPostMethod : 0, (i & 2U) != 0,
+                                        (i & 4U) != 0);
+        }
+        return blocks;
+    }();
+    const std::size_t index = (method == kPostMethod ? 1U : 0U) | (completeHeaders ? 2U : 0U) |
+                              (normalizeHeaderCase ? 4U : 0U);
+    return kPlain[index];
 }
 
 } // namespace http
