@@ -1,11 +1,24 @@
 #pragma once
-// Helpers shared by the end-to-end tests on the real main window.
+// What the end-to-end tests share: a simulator on free loopback ports that the client's
+// endpoints point at, the real main window (offscreen) with its own pz.ini, event pumping and
+// screenshots as artifacts.
+
+#include "app/main_window.h"
+#include "service/endpoints.h"
+#include "sim/simulator.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
 #include <QString>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string_view>
 
 namespace e2e {
 
@@ -28,5 +41,51 @@ inline QString artifactsFolder() {
     QDir().mkpath(folder);
     return folder;
 }
+
+class RoadFixture : public testing::Test {
+protected:
+    // Starts the simulator with one accepted key and points the client's routes at it.
+    void startSimulator(const std::string& key) {
+        sim::Options options;
+        options.servicePorts = {0, 0, 0};
+        m_sim = std::make_unique<sim::Simulator>(options);
+        ASSERT_TRUE(m_sim->start()) << m_sim->error();
+        service::setEndpoints(
+            service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
+        m_sim->addUser(key);
+    }
+
+    void openMainWindow() {
+        ASSERT_TRUE(m_folder.isValid());
+        m_mainWindow = std::make_unique<app::MainWindow>(app::MainWindowOptions{
+            .settingsFile = m_folder.filePath(QStringLiteral("pz.ini")).toStdString(),
+            .startOverlay = false,
+            .exitOnClose = false,
+            .ledWorker = {},
+        });
+        m_mainWindow->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_mainWindow.get()));
+    }
+
+    template <typename Widget> Widget* control(std::string_view name) {
+        auto* widget = qobject_cast<Widget*>(m_mainWindow->control(name));
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    // Saves the window as <artifacts>/<prefix><name>.png once the views caught up.
+    void screenshot(const QString& prefix, const QString& name) {
+        m_mainWindow->syncViews();
+        QCoreApplication::processEvents();
+        const QString path =
+            artifactsFolder() + QStringLiteral("/") + prefix + name + QStringLiteral(".png");
+        EXPECT_TRUE(m_mainWindow->grab().save(path)) << path.toStdString();
+    }
+
+    std::unique_ptr<sim::Simulator> m_sim;
+    QTemporaryDir m_folder;
+    // The statistics watch started by the sign-in keeps using the window until the process ends.
+    std::unique_ptr<app::MainWindow> m_mainWindow;
+};
 
 } // namespace e2e

@@ -32,19 +32,12 @@ namespace {
 
 using runtime::gbk;
 
-using e2e::artifactsFolder;
 using e2e::pumpUntil;
 
-class OperationsRoadTest : public testing::Test {
+class OperationsRoadTest : public e2e::RoadFixture {
 protected:
     void SetUp() override {
-        sim::Options options;
-        options.servicePorts = {0, 0, 0};
-        m_sim = std::make_unique<sim::Simulator>(options);
-        ASSERT_TRUE(m_sim->start()) << m_sim->error();
-        service::setEndpoints(
-            service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
-        m_sim->addUser(kKey);
+        ASSERT_NO_FATAL_FAILURE(startSimulator(kKey));
         m_sim->addPool(kKey, "A1", 3);
         m_sim->addPool(kKey, "B2", 1);
         m_sim->setStatsRecord(kKey, "A1", "100-0-5-80-15-60-3-8-40-20-10-5");
@@ -52,30 +45,11 @@ protected:
         m_sim->addPendingPort(kKey, "A1.02", gbk("有号码"), "12:20");
         m_sim->addPendingPort(kKey, "A1.03", gbk("已做TG"), "12:30");
         m_sim->addPendingPort(kKey, "B2.01", gbk("未做TG"), "12:10");
-
-        ASSERT_TRUE(m_folder.isValid());
-        m_mainWindow = std::make_unique<app::MainWindow>(app::MainWindowOptions{
-            .settingsFile = m_folder.filePath(QStringLiteral("pz.ini")).toStdString(),
-            .startOverlay = false,
-            .exitOnClose = false,
-            .ledWorker = {},
-        });
-        m_mainWindow->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_mainWindow.get()));
-    }
-
-    template <typename Widget> Widget* control(std::string_view name) {
-        auto* widget = qobject_cast<Widget*>(m_mainWindow->control(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
+        ASSERT_NO_FATAL_FAILURE(openMainWindow());
     }
 
     void screenshot(const QString& name) {
-        m_mainWindow->syncViews();
-        QCoreApplication::processEvents();
-        const QString path =
-            artifactsFolder() + QStringLiteral("/operations-") + name + QStringLiteral(".png");
-        EXPECT_TRUE(m_mainWindow->grab().save(path)) << path.toStdString();
+        RoadFixture::screenshot(QStringLiteral("operations-"), name);
     }
 
     void choose(std::string_view menu, std::string_view caption) {
@@ -93,10 +67,6 @@ protected:
     }
 
     const std::string kKey = "operations-key";
-    std::unique_ptr<sim::Simulator> m_sim;
-    QTemporaryDir m_folder;
-    // The statistics watch started by the sign-in keeps using the window until the process ends.
-    std::unique_ptr<app::MainWindow> m_mainWindow;
 };
 
 TEST_F(OperationsRoadTest, StatisticsLightingAndClearingPulledOutPorts) {

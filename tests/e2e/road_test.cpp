@@ -28,60 +28,28 @@ namespace {
 
 using runtime::gbk;
 
-using e2e::artifactsFolder;
 using e2e::pumpUntil;
 
-class RoadTest : public testing::Test {
+class RoadTest : public e2e::RoadFixture {
 protected:
     void SetUp() override {
-        sim::Options options;
-        options.servicePorts = {0, 0, 0};
-        m_sim = std::make_unique<sim::Simulator>(options);
-        ASSERT_TRUE(m_sim->start()) << m_sim->error();
-        service::setEndpoints(
-            service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
-        m_sim->addUser(kKey);
+        ASSERT_NO_FATAL_FAILURE(startSimulator(kKey));
         m_sim->addPool(kKey, "A1");
         m_sim->addPool(kKey, "B2");
         m_sim->addPendingPort(kKey, "A1.01", gbk("未做TG"), "12:00");
         m_sim->addPendingPort(kKey, "B2.01", gbk("未做TG"), "12:10");
         m_sim->addPendingPort(kKey, "A1.02", gbk("有号码"), "12:20");
         m_sim->addPendingPort(kKey, "A1.03", gbk("已做TG"), "12:30");
-
-        ASSERT_TRUE(m_folder.isValid());
-        m_mainWindow = std::make_unique<app::MainWindow>(app::MainWindowOptions{
-            .settingsFile = m_folder.filePath(QStringLiteral("pz.ini")).toStdString(),
-            .startOverlay = false,
-            .exitOnClose = false,
-            .ledWorker = {},
-        });
-        m_mainWindow->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_mainWindow.get()));
+        ASSERT_NO_FATAL_FAILURE(openMainWindow());
     }
 
-    template <typename Widget> Widget* control(std::string_view name) {
-        auto* widget = qobject_cast<Widget*>(m_mainWindow->control(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
-
-    void screenshot(const QString& name) {
-        m_mainWindow->syncViews();
-        QCoreApplication::processEvents();
-        const QString path =
-            artifactsFolder() + QStringLiteral("/road-") + name + QStringLiteral(".png");
-        EXPECT_TRUE(m_mainWindow->grab().save(path)) << path.toStdString();
-    }
+    void screenshot(const QString& name) { RoadFixture::screenshot(QStringLiteral("road-"), name); }
 
     QString shownCell(QAbstractItemView* view, int row, int column, int role = Qt::DisplayRole) {
         return view->model()->data(view->model()->index(row, column), role).toString();
     }
 
     const std::string kKey = "road-key";
-    std::unique_ptr<sim::Simulator> m_sim;
-    QTemporaryDir m_folder;
-    // The statistics watch started by the sign-in keeps using the window until the process ends.
-    std::unique_ptr<app::MainWindow> m_mainWindow;
 };
 
 TEST_F(RoadTest, SignInListLatestTasksAndCheckByKeyword) {
