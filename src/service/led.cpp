@@ -6,6 +6,8 @@
 #include "service/operations.h"
 #include "service/requests.h"
 
+#include <algorithm>
+
 namespace service {
 
 using runtime::Text;
@@ -35,9 +37,16 @@ void writeLineUnderLock(runtime::Window& window, std::string_view line) {
 Text shownReply(std::string_view body) {
     const auto end = body.find_first_of("\r\n");
     Text shown(body.substr(0, end == std::string_view::npos ? body.size() : end));
-    if (shown.size() > kShownReplyBytes) {
-        shown.resize(kShownReplyBytes);
+    // Cut at a character start, never inside a two-byte character.
+    std::size_t cut = 0;
+    while (cut < shown.size()) {
+        const std::size_t width = static_cast<unsigned char>(shown[cut]) >= 0x80 ? 2 : 1;
+        if (cut + width > kShownReplyBytes) {
+            break;
+        }
+        cut += width;
     }
+    shown.resize(std::min(cut, shown.size()));
     return shown;
 }
 
