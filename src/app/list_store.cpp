@@ -1,5 +1,6 @@
 #include "app/list_store.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace app {
@@ -54,6 +55,24 @@ runtime::Text ListStore::cell(int row, int column) const {
         return {};
     }
     return m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+}
+
+std::vector<runtime::TextList> ListStore::rows(int firstRow, int count, int columns) const {
+    std::vector<runtime::TextList> result;
+    std::lock_guard lock(m_mutex);
+    if (firstRow < 0 || firstRow >= static_cast<int>(m_rows.size()) || count <= 0 || columns < 0) {
+        return result;
+    }
+    const auto first = static_cast<std::size_t>(firstRow);
+    const std::size_t end =
+        first + std::min(static_cast<std::size_t>(count), m_rows.size() - first);
+    const std::size_t copied = static_cast<std::size_t>(std::min(columns, m_columnCount));
+    result.reserve(end - first);
+    for (std::size_t row = first; row < end; ++row) {
+        runtime::TextList& out = result.emplace_back(static_cast<std::size_t>(columns));
+        std::copy_n(m_rows[row].cells.begin(), copied, out.begin());
+    }
+    return result;
 }
 
 void ListStore::setCell(int row, int column, std::string_view text) {

@@ -35,6 +35,9 @@ public:
     int columnCount() const { return m_columnCount; }
     int rowCount() const;
     runtime::Text cell(int row, int column) const;
+    // Rows firstRow.. of those that exist, at most count, `columns` cells each (missing ones
+    // empty), read under one lock.
+    std::vector<runtime::TextList> rows(int firstRow, int count, int columns) const;
     void setCell(int row, int column, std::string_view text);
     int checkState(int row) const;
     void setCheckState(int row, int state);

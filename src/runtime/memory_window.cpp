@@ -1,6 +1,7 @@
 #include "runtime/memory_window.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace runtime {
 
@@ -89,6 +90,29 @@ Text MemoryWindow::cellText(std::string_view list, int row, int column) {
     const auto& cells = target.rows[static_cast<std::size_t>(row)].cells;
     return static_cast<std::size_t>(column) < cells.size() ? cells[static_cast<std::size_t>(column)]
                                                            : Text{};
+}
+
+std::vector<TextList> MemoryWindow::rowTexts(std::string_view list, int firstRow, int count,
+                                             int columns) {
+    const Lock lock(m_mutex);
+    const List& target = this->list(list);
+    std::vector<TextList> rows;
+    if (!isRowOf(target.rows, firstRow) || count <= 0 || columns < 0) {
+        return rows;
+    }
+    const std::size_t first = static_cast<std::size_t>(firstRow);
+    const std::size_t end =
+        first + std::min(static_cast<std::size_t>(count), target.rows.size() - first);
+    const std::size_t readable =
+        target.columnCount > 0 ? static_cast<std::size_t>(target.columnCount) : SIZE_MAX;
+    rows.reserve(end - first);
+    for (std::size_t row = first; row < end; ++row) {
+        const auto& cells = target.rows[row].cells;
+        TextList& out = rows.emplace_back(static_cast<std::size_t>(columns));
+        const std::size_t have = std::min({cells.size(), readable, out.size()});
+        std::copy_n(cells.begin(), have, out.begin());
+    }
+    return rows;
 }
 
 void MemoryWindow::setCellText(std::string_view list, int row, int column, std::string_view text) {

@@ -6,7 +6,10 @@
 
 #include "runtime/text.h"
 
+#include <algorithm>
+
 #include <string_view>
+#include <vector>
 
 namespace runtime {
 
@@ -29,6 +32,25 @@ public:
     virtual int selectedRow(std::string_view list) = 0;
     virtual int rowCount(std::string_view list) = 0;
     virtual Text cellText(std::string_view list, int row, int column) = 0;
+    // Rows firstRow.. of those that exist, at most count, each with `columns` cells (cells the
+    // list does not have read empty); nothing when firstRow < 0. Reading many rows this way
+    // costs one look-up instead of one per cell.
+    virtual std::vector<TextList> rowTexts(std::string_view list, int firstRow, int count,
+                                           int columns) {
+        std::vector<TextList> rows;
+        if (firstRow < 0 || count <= 0 || columns < 0) {
+            return rows;
+        }
+        const int end = firstRow + std::min(count, rowCount(list) - firstRow);
+        for (int row = firstRow; row < end; ++row) {
+            TextList& cells = rows.emplace_back();
+            cells.reserve(static_cast<std::size_t>(columns));
+            for (int column = 0; column < columns; ++column) {
+                cells.push_back(cellText(list, row, column));
+            }
+        }
+        return rows;
+    }
     virtual void setCellText(std::string_view list, int row, int column, std::string_view text) = 0;
     virtual int checkState(std::string_view list, int row) = 0;
     virtual void setCheckState(std::string_view list, int row, int state) = 0;

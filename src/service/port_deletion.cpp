@@ -67,8 +67,18 @@ void removeRows(runtime::Window& window, const ReadRows& rows, std::size_t count
     }
     const int listed = window.rowCount(controls::kPortList);
     bool wholeList = static_cast<std::size_t>(listed) == count;
-    for (std::size_t i = 0; wholeList && i < count; ++i) {
-        wholeList = sameRow(window, static_cast<int>(i), rows, i);
+    // Checked a batch at a time: one copy of the whole list would touch fresh memory for every
+    // row, where a batch-sized one is reused.
+    for (std::size_t first = 0; wholeList && first < count; first += kBatchRows) {
+        const std::vector<runtime::TextList> current =
+            window.rowTexts(controls::kPortList, static_cast<int>(first), kBatchRows, kColumns);
+        wholeList = current.size() == std::min<std::size_t>(kBatchRows, count - first);
+        for (std::size_t i = 0; wholeList && i < current.size(); ++i) {
+            for (int column = 0; wholeList && column < kColumns; ++column) {
+                wholeList =
+                    current[i][static_cast<std::size_t>(column)] == rows.cell(first + i, column);
+            }
+        }
     }
     if (wholeList) {
         window.deleteAllRows(controls::kPortList);
@@ -128,9 +138,10 @@ void deletePortsInBatches(runtime::Window& window) {
     for (;;) {
         Text name;
         bool listEnded = false;
-        for (int taken = 0; taken < kBatchRows; ++taken) {
-            const int row = static_cast<int>(read.size());
-            name = window.cellText(controls::kPortList, row, 0);
+        const std::vector<runtime::TextList> batch = window.rowTexts(
+            controls::kPortList, static_cast<int>(read.size()), kBatchRows, kColumns);
+        for (std::size_t taken = 0; taken < static_cast<std::size_t>(kBatchRows); ++taken) {
+            name = taken < batch.size() ? batch[taken][0] : Text{};
             if (firstName.empty()) {
                 firstName = name;
             }
@@ -141,8 +152,8 @@ void deletePortsInBatches(runtime::Window& window) {
                 }
                 break;
             }
-            const Text status = window.cellText(controls::kPortList, row, 1);
-            const Text time = window.cellText(controls::kPortList, row, 2);
+            const Text& status = batch[taken][1];
+            const Text& time = batch[taken][2];
             body += name;
             body += '|';
             statusAndTime.assign(status);

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <set>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace app::testing {
@@ -86,6 +87,28 @@ TEST_F(QtWindowTest, MissingControlsRowsAndColumnsReadEmptyAndWriteNothing) {
     EXPECT_EQ(window().rowCount(kPortList), 1);
     EXPECT_EQ(window().cellText(kPortList, 0, 0), "p0");
     EXPECT_EQ(window().findRow(kDeviceList, "p0"), -1); // an empty list
+}
+
+TEST_F(QtWindowTest, RowTextsReadsTheStoreFromAWorker) {
+    for (const char* caption : {"p0", "p1", "p2"}) {
+        const int row = window().appendRow(kPortList, caption);
+        window().setCellText(kPortList, row, 1, gbk("未做TG"));
+        window().setCellText(kPortList, row, 2, caption);
+    }
+    using Rows = std::vector<runtime::TextList>;
+    Rows tail;
+    Rows names;
+    onWorker([&] {
+        tail = window().rowTexts(kPortList, 1, 10, 4); // the list has 3 columns
+        names = window().rowTexts(kPortList, 0, 2, 1);
+    });
+    EXPECT_EQ(tail, (Rows{{"p1", gbk("未做TG"), "p1", ""}, {"p2", gbk("未做TG"), "p2", ""}}));
+    EXPECT_EQ(names, (Rows{{"p0"}, {"p1"}}));
+    for (const auto& [first, count] : {std::pair{-1, 2}, {3, 1}, {1000, 1}, {0, 0}}) {
+        EXPECT_TRUE(window().rowTexts(kPortList, first, count, 3).empty()) << first;
+    }
+    EXPECT_TRUE(window().rowTexts("没有这个", 0, 5, 3).empty());
+    EXPECT_TRUE(window().rowTexts(kDeviceList, 0, 5, 3).empty());
 }
 
 TEST_F(QtWindowTest, ListOperationsActAtOnceAndTheViewFollows) {

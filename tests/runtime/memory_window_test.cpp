@@ -2,9 +2,11 @@
 #include "runtime/controls.h"
 #include "runtime/memory_window.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -58,6 +60,32 @@ TEST(MemoryWindowLists, MissingRowsAndColumnsReadEmptyAndTakeNoWrites) {
     EXPECT_EQ(window.cellText(kList, 0, 0), "a");
     window.setSelectedRow(kList, 5);
     EXPECT_EQ(window.selectedRow(kList), -1);
+}
+
+TEST(MemoryWindowLists, RowTextsReadsExistingRowsWithMissingCellsEmpty) {
+    MemoryWindow window;
+    window.setColumnCount(kList, 3);
+    for (const char* caption : {"a", "b", "c"}) {
+        const int row = window.appendRow(kList, caption);
+        window.setCellText(kList, row, 1, runtime::concat({caption, "1"}));
+        window.setCellText(kList, row, 2, runtime::concat({caption, "2"}));
+    }
+    using Rows = std::vector<runtime::TextList>;
+    EXPECT_EQ(window.rowTexts(kList, 1, 5, 4),
+              (Rows{{"b", "b1", "b2", ""}, {"c", "c1", "c2", ""}}));
+    EXPECT_EQ(window.rowTexts(kList, 0, 2, 1), (Rows{{"a"}, {"b"}}));
+    EXPECT_EQ(window.rowTexts(kList, 2, 1, 0), (Rows{{}}));
+    for (const auto& [first, count] : {std::pair{-1, 3}, {3, 1}, {1000, 1}, {0, 0}, {0, -2}}) {
+        EXPECT_THAT(window.rowTexts(kList, first, count, 3), ::testing::IsEmpty())
+            << first << "," << count;
+    }
+    EXPECT_THAT(window.rowTexts(controls::kDeviceList, 0, 10, 3), ::testing::IsEmpty());
+
+    // Without a fixed column count, only the cells written read back.
+    MemoryWindow open;
+    open.appendRow(kList, "x");
+    open.setCellText(kList, 0, 5, "far");
+    EXPECT_EQ(open.rowTexts(kList, 0, 1, 7), (Rows{{"x", "", "", "", "", "far", ""}}));
 }
 
 TEST(MemoryWindowControls, StateAndTestHooks) {
