@@ -57,20 +57,29 @@ runtime::Text ListStore::cell(int row, int column) const {
     return m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
 }
 
-std::vector<runtime::TextList> ListStore::rows(int firstRow, int count, int columns) const {
-    std::vector<runtime::TextList> result;
+runtime::RowTexts ListStore::rows(int firstRow, int count, int columns) const {
+    runtime::RowTexts result(columns);
     std::lock_guard lock(m_mutex);
-    if (firstRow < 0 || firstRow >= static_cast<int>(m_rows.size()) || count <= 0 || columns < 0) {
+    if (firstRow < 0 || firstRow >= static_cast<int>(m_rows.size()) || count <= 0 || columns <= 0) {
         return result;
     }
     const auto first = static_cast<std::size_t>(firstRow);
     const std::size_t end =
         first + std::min(static_cast<std::size_t>(count), m_rows.size() - first);
-    const std::size_t copied = static_cast<std::size_t>(std::min(columns, m_columnCount));
-    result.reserve(end - first);
+    std::size_t bytes = 0;
     for (std::size_t row = first; row < end; ++row) {
-        runtime::TextList& out = result.emplace_back(static_cast<std::size_t>(columns));
-        std::copy_n(m_rows[row].cells.begin(), copied, out.begin());
+        for (const runtime::Text& cell : m_rows[row].cells) {
+            bytes += cell.size();
+        }
+    }
+    result.reserve(end - first, bytes);
+    for (std::size_t row = first; row < end; ++row) {
+        const auto& cells = m_rows[row].cells;
+        for (int column = 0; column < columns; ++column) {
+            result.addCell(column < m_columnCount
+                               ? std::string_view(cells[static_cast<std::size_t>(column)])
+                               : std::string_view{});
+        }
     }
     return result;
 }

@@ -3,6 +3,7 @@
 // does not see a change when it happens: the store keeps a journal of what changed since the
 // view last caught up, and the view replays it at frame rate (list_model.h).
 
+#include "runtime/row_texts.h"
 #include "runtime/text.h"
 
 #include <functional>
@@ -37,7 +38,7 @@ public:
     runtime::Text cell(int row, int column) const;
     // Rows firstRow.. of those that exist, at most count, `columns` cells each (missing ones
     // empty), read under one lock.
-    std::vector<runtime::TextList> rows(int firstRow, int count, int columns) const;
+    runtime::RowTexts rows(int firstRow, int count, int columns) const;
     void setCell(int row, int column, std::string_view text);
     int checkState(int row) const;
     void setCheckState(int row, int state);

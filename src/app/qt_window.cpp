@@ -151,10 +151,9 @@ runtime::Text QtWindow::cellText(std::string_view list, int row, int column) {
     return model ? model->store().cell(row, column) : runtime::Text{};
 }
 
-std::vector<runtime::TextList> QtWindow::rowTexts(std::string_view list, int firstRow, int count,
-                                                  int columns) {
+runtime::RowTexts QtWindow::rowTexts(std::string_view list, int firstRow, int count, int columns) {
     ListModel* model = this->list(list);
-    return model ? model->store().rows(firstRow, count, columns) : std::vector<runtime::TextList>{};
+    return model ? model->store().rows(firstRow, count, columns) : runtime::RowTexts(columns);
 }
 
 void QtWindow::setCellText(std::string_view list, int row, int column, std::string_view text) {

@@ -92,12 +92,11 @@ Text MemoryWindow::cellText(std::string_view list, int row, int column) {
                                                            : Text{};
 }
 
-std::vector<TextList> MemoryWindow::rowTexts(std::string_view list, int firstRow, int count,
-                                             int columns) {
+RowTexts MemoryWindow::rowTexts(std::string_view list, int firstRow, int count, int columns) {
     const Lock lock(m_mutex);
     const List& target = this->list(list);
-    std::vector<TextList> rows;
-    if (!isRowOf(target.rows, firstRow) || count <= 0 || columns < 0) {
+    RowTexts rows(columns);
+    if (!isRowOf(target.rows, firstRow) || count <= 0 || columns <= 0) {
         return rows;
     }
     const std::size_t first = static_cast<std::size_t>(firstRow);
@@ -105,12 +104,13 @@ std::vector<TextList> MemoryWindow::rowTexts(std::string_view list, int firstRow
         first + std::min(static_cast<std::size_t>(count), target.rows.size() - first);
     const std::size_t readable =
         target.columnCount > 0 ? static_cast<std::size_t>(target.columnCount) : SIZE_MAX;
-    rows.reserve(end - first);
     for (std::size_t row = first; row < end; ++row) {
         const auto& cells = target.rows[row].cells;
-        TextList& out = rows.emplace_back(static_cast<std::size_t>(columns));
-        const std::size_t have = std::min({cells.size(), readable, out.size()});
-        std::copy_n(cells.begin(), have, out.begin());
+        for (std::size_t column = 0; column < static_cast<std::size_t>(columns); ++column) {
+            rows.addCell(column < cells.size() && column < readable
+                             ? std::string_view(cells[column])
+                             : std::string_view{});
+        }
     }
     return rows;
 }

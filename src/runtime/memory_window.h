@@ -24,8 +24,7 @@ public:
     int selectedRow(std::string_view list) override;
     int rowCount(std::string_view list) override;
     Text cellText(std::string_view list, int row, int column) override;
-    std::vector<TextList> rowTexts(std::string_view list, int firstRow, int count,
-                                   int columns) override;
+    RowTexts rowTexts(std::string_view list, int firstRow, int count, int columns) override;
     void setCellText(std::string_view list, int row, int column, std::string_view text) override;
     int checkState(std::string_view list, int row) override;
     void setCheckState(std::string_view list, int row, int state) override;

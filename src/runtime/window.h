@@ -4,12 +4,12 @@
 // and a read after a write sees it. Texts are GBK. Rows and columns are 0-based; an operation on
 // a row, column or control that does not exist reads as empty / 0 / -1 and writes nothing.
 
+#include "runtime/row_texts.h"
 #include "runtime/text.h"
 
 #include <algorithm>
 
 #include <string_view>
-#include <vector>
 
 namespace runtime {
 
@@ -33,20 +33,17 @@ public:
     virtual int rowCount(std::string_view list) = 0;
     virtual Text cellText(std::string_view list, int row, int column) = 0;
     // Rows firstRow.. of those that exist, at most count, each with `columns` cells (cells the
-    // list does not have read empty); nothing when firstRow < 0. Reading many rows this way
-    // costs one look-up instead of one per cell.
-    virtual std::vector<TextList> rowTexts(std::string_view list, int firstRow, int count,
-                                           int columns) {
-        std::vector<TextList> rows;
-        if (firstRow < 0 || count <= 0 || columns < 0) {
+    // list does not have read empty); nothing when firstRow < 0 or columns <= 0. Reading many
+    // rows this way costs one look-up and a few allocations instead of some per cell.
+    virtual RowTexts rowTexts(std::string_view list, int firstRow, int count, int columns) {
+        RowTexts rows(columns);
+        if (firstRow < 0 || count <= 0 || columns <= 0) {
             return rows;
         }
         const int end = firstRow + std::min(count, rowCount(list) - firstRow);
         for (int row = firstRow; row < end; ++row) {
-            TextList& cells = rows.emplace_back();
-            cells.reserve(static_cast<std::size_t>(columns));
             for (int column = 0; column < columns; ++column) {
-                cells.push_back(cellText(list, row, column));
+                rows.addCell(cellText(list, row, column));
             }
         }
         return rows;

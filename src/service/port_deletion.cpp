@@ -70,13 +70,12 @@ void removeRows(runtime::Window& window, const ReadRows& rows, std::size_t count
     // Checked a batch at a time: one copy of the whole list would touch fresh memory for every
     // row, where a batch-sized one is reused.
     for (std::size_t first = 0; wholeList && first < count; first += kBatchRows) {
-        const std::vector<runtime::TextList> current =
+        const runtime::RowTexts current =
             window.rowTexts(controls::kPortList, static_cast<int>(first), kBatchRows, kColumns);
-        wholeList = current.size() == std::min<std::size_t>(kBatchRows, count - first);
-        for (std::size_t i = 0; wholeList && i < current.size(); ++i) {
+        wholeList = current.rows() == std::min<std::size_t>(kBatchRows, count - first);
+        for (std::size_t i = 0; wholeList && i < current.rows(); ++i) {
             for (int column = 0; wholeList && column < kColumns; ++column) {
-                wholeList =
-                    current[i][static_cast<std::size_t>(column)] == rows.cell(first + i, column);
+                wholeList = current.cell(i, column) == rows.cell(first + i, column);
             }
         }
     }
@@ -138,10 +137,10 @@ void deletePortsInBatches(runtime::Window& window) {
     for (;;) {
         Text name;
         bool listEnded = false;
-        const std::vector<runtime::TextList> batch = window.rowTexts(
+        const runtime::RowTexts batch = window.rowTexts(
             controls::kPortList, static_cast<int>(read.size()), kBatchRows, kColumns);
         for (std::size_t taken = 0; taken < static_cast<std::size_t>(kBatchRows); ++taken) {
-            name = taken < batch.size() ? batch[taken][0] : Text{};
+            name = batch.cell(taken, 0); // empty past the rows read
             if (firstName.empty()) {
                 firstName = name;
             }
@@ -152,8 +151,8 @@ void deletePortsInBatches(runtime::Window& window) {
                 }
                 break;
             }
-            const Text& status = batch[taken][1];
-            const Text& time = batch[taken][2];
+            const std::string_view status = batch.cell(taken, 1);
+            const std::string_view time = batch.cell(taken, 2);
             body += name;
             body += '|';
             statusAndTime.assign(status);

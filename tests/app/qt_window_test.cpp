@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <set>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -95,15 +96,24 @@ TEST_F(QtWindowTest, RowTextsReadsTheStoreFromAWorker) {
         window().setCellText(kPortList, row, 1, gbk("未做TG"));
         window().setCellText(kPortList, row, 2, caption);
     }
-    using Rows = std::vector<runtime::TextList>;
-    Rows tail;
-    Rows names;
+    runtime::RowTexts tail;
+    runtime::RowTexts names;
     onWorker([&] {
         tail = window().rowTexts(kPortList, 1, 10, 4); // the list has 3 columns
         names = window().rowTexts(kPortList, 0, 2, 1);
     });
-    EXPECT_EQ(tail, (Rows{{"p1", gbk("未做TG"), "p1", ""}, {"p2", gbk("未做TG"), "p2", ""}}));
-    EXPECT_EQ(names, (Rows{{"p0"}, {"p1"}}));
+    ASSERT_EQ(tail.rows(), 2u);
+    for (std::size_t row = 0; row < 2; ++row) {
+        const std::string port = "p" + std::to_string(row + 1);
+        EXPECT_EQ(tail.cell(row, 0), port);
+        EXPECT_EQ(tail.cell(row, 1), gbk("未做TG"));
+        EXPECT_EQ(tail.cell(row, 2), port);
+        EXPECT_EQ(tail.cell(row, 3), "");
+    }
+    ASSERT_EQ(names.rows(), 2u);
+    EXPECT_EQ(names.cell(0, 0), "p0");
+    EXPECT_EQ(names.cell(1, 0), "p1");
+    EXPECT_EQ(names.cell(1, 1), "");
     for (const auto& [first, count] : {std::pair{-1, 2}, {3, 1}, {1000, 1}, {0, 0}}) {
         EXPECT_TRUE(window().rowTexts(kPortList, first, count, 3).empty()) << first;
     }

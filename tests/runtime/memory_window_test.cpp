@@ -2,9 +2,9 @@
 #include "runtime/controls.h"
 #include "runtime/memory_window.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -62,6 +62,17 @@ TEST(MemoryWindowLists, MissingRowsAndColumnsReadEmptyAndTakeNoWrites) {
     EXPECT_EQ(window.selectedRow(kList), -1);
 }
 
+// Every cell of a read, row by row.
+std::vector<std::vector<std::string>> cellsOf(const runtime::RowTexts& rows) {
+    std::vector<std::vector<std::string>> cells(rows.rows());
+    for (std::size_t row = 0; row < rows.rows(); ++row) {
+        for (int column = 0; column < rows.columns(); ++column) {
+            cells[row].emplace_back(rows.cell(row, column));
+        }
+    }
+    return cells;
+}
+
 TEST(MemoryWindowLists, RowTextsReadsExistingRowsWithMissingCellsEmpty) {
     MemoryWindow window;
     window.setColumnCount(kList, 3);
@@ -70,22 +81,23 @@ TEST(MemoryWindowLists, RowTextsReadsExistingRowsWithMissingCellsEmpty) {
         window.setCellText(kList, row, 1, runtime::concat({caption, "1"}));
         window.setCellText(kList, row, 2, runtime::concat({caption, "2"}));
     }
-    using Rows = std::vector<runtime::TextList>;
-    EXPECT_EQ(window.rowTexts(kList, 1, 5, 4),
-              (Rows{{"b", "b1", "b2", ""}, {"c", "c1", "c2", ""}}));
-    EXPECT_EQ(window.rowTexts(kList, 0, 2, 1), (Rows{{"a"}, {"b"}}));
-    EXPECT_EQ(window.rowTexts(kList, 2, 1, 0), (Rows{{}}));
+    using Cells = std::vector<std::vector<std::string>>;
+    const runtime::RowTexts tail = window.rowTexts(kList, 1, 5, 4);
+    EXPECT_EQ(cellsOf(tail), (Cells{{"b", "b1", "b2", ""}, {"c", "c1", "c2", ""}}));
+    EXPECT_EQ(tail.cell(2, 0), "") << "a row not read";
+    EXPECT_EQ(tail.cell(0, -1), "");
+    EXPECT_EQ(cellsOf(window.rowTexts(kList, 0, 2, 1)), (Cells{{"a"}, {"b"}}));
     for (const auto& [first, count] : {std::pair{-1, 3}, {3, 1}, {1000, 1}, {0, 0}, {0, -2}}) {
-        EXPECT_THAT(window.rowTexts(kList, first, count, 3), ::testing::IsEmpty())
-            << first << "," << count;
+        EXPECT_TRUE(window.rowTexts(kList, first, count, 3).empty()) << first << "," << count;
     }
-    EXPECT_THAT(window.rowTexts(controls::kDeviceList, 0, 10, 3), ::testing::IsEmpty());
+    EXPECT_TRUE(window.rowTexts(kList, 0, 3, 0).empty());
+    EXPECT_TRUE(window.rowTexts(controls::kDeviceList, 0, 10, 3).empty());
 
     // Without a fixed column count, only the cells written read back.
     MemoryWindow open;
     open.appendRow(kList, "x");
     open.setCellText(kList, 0, 5, "far");
-    EXPECT_EQ(open.rowTexts(kList, 0, 1, 7), (Rows{{"x", "", "", "", "", "far", ""}}));
+    EXPECT_EQ(cellsOf(open.rowTexts(kList, 0, 1, 7)), (Cells{{"x", "", "", "", "", "far", ""}}));
 }
 
 TEST(MemoryWindowControls, StateAndTestHooks) {
