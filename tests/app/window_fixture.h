@@ -3,9 +3,8 @@
 
 #include "app/main_window.h"
 #include "app/qt_window.h"
+#include "support/qt_pump.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -29,14 +28,7 @@ inline std::unique_ptr<MainWindow> openWindow(const std::string& settingsFile,
 
 // Keeps the GUI thread's events flowing until done() holds or the time is up.
 template <typename Predicate> bool pumpUntil(Predicate done, int timeoutMs = 5000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return support::pumpUntil(done, timeoutMs);
 }
 
 class WindowTest : public ::testing::Test {

@@ -4,13 +4,13 @@
 // screenshots as artifacts.
 
 #include "app/main_window.h"
+#include "app/window_fixture.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
+#include "support/qt_pump.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,14 +24,7 @@ namespace e2e {
 
 // Processes events until done() holds; false when the time-out passed first.
 template <typename Predicate> bool pumpUntil(Predicate done, int timeoutMs = 20000) {
-    QDeadlineTimer deadline(timeoutMs);
-    while (!done()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return support::pumpUntil(done, timeoutMs);
 }
 
 // Where screenshots go: $POOLDESK_ARTIFACTS_DIR, or ./artifacts.
@@ -57,13 +50,8 @@ protected:
 
     void openMainWindow() {
         ASSERT_TRUE(m_folder.isValid());
-        m_mainWindow = std::make_unique<app::MainWindow>(app::MainWindowOptions{
-            .settingsFile = m_folder.filePath(QStringLiteral("pz.ini")).toStdString(),
-            .startOverlay = false,
-            .exitOnClose = false,
-            .ledWorker = {},
-        });
-        m_mainWindow->show();
+        m_mainWindow =
+            app::testing::openWindow(m_folder.filePath(QStringLiteral("pz.ini")).toStdString());
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_mainWindow.get()));
     }
 
