@@ -8,7 +8,7 @@ set -euo pipefail
 # needs at run time; fonts-wqy-microhei renders the Chinese captions.
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-declarative-dev libgl-dev
+  qt6-base-dev libgl-dev duktape-dev libpcre2-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei

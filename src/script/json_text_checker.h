@@ -9,9 +9,8 @@ namespace script {
 struct JsonTextReport {
     // A JSON text the engine can hold.
     bool valid = false;
-    // Also read by the engine's JSON.parse exactly as written: nesting within its limit, every
-    // number well inside double range, no member name that needs decoding or that objects
-    // treat specially ("__proto__").
+    // Also read by the engine's JSON.parse exactly as written: nesting within its limit, no
+    // member name that needs decoding or that objects treat specially ("__proto__").
     bool plain = false;
 };
 
