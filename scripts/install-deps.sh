@@ -14,7 +14,7 @@ packages=(
   fonts-wqy-microhei
 )
 if [ "${1:-}" != "--demo" ]; then
-  packages+=(g++-mingw-w64-x86-64 clang-format)
+  packages+=(g++-mingw-w64-x86-64 clang-format clang libclang-rt-14-dev)
 fi
 
 missing=()
