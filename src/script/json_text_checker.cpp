@@ -1,5 +1,6 @@
 #include "script/json_text_checker.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -10,6 +11,9 @@ namespace {
 // JSON.parse refuses nesting past this many levels.
 constexpr std::size_t kMaxPlainDepth = 1000;
 
+// The engine's number reader refuses an exponent above this value ("exponent too large").
+constexpr std::u16string_view kLargestReadExponent = u"9999999";
+
 // Iterative, so deep nesting cannot exhaust the stack here.
 class JsonTextChecker final {
 public:
@@ -17,7 +21,8 @@ public:
 
     JsonTextReport check() {
         const bool valid = value();
-        return {valid, valid && m_plain};
+        return {valid, valid && m_plain,
+                valid ? std::move(m_hugeExponents) : decltype(m_hugeExponents){}};
     }
 
 private:
@@ -164,7 +169,19 @@ private:
             if (peek() == u'+' || peek() == u'-') {
                 ++m_pos;
             }
-            return digits();
+            const std::size_t start = m_pos;
+            if (!digits()) {
+                return false;
+            }
+            std::u16string_view exponent = m_text.substr(start, m_pos - start);
+            exponent.remove_prefix(std::min(exponent.find_first_not_of(u'0'), exponent.size()));
+            if (exponent.size() > kLargestReadExponent.size() ||
+                (exponent.size() == kLargestReadExponent.size() &&
+                 exponent > kLargestReadExponent)) {
+                m_plain = false;
+                m_hugeExponents.emplace_back(start, m_pos - start);
+            }
+            return true;
         }
         return true;
     }
@@ -204,12 +221,25 @@ private:
     std::size_t m_pos = 0;
     std::vector<Container> m_open; // every container not yet closed, outermost first
     bool m_plain = true;
+    std::vector<std::pair<std::size_t, std::size_t>> m_hugeExponents;
 };
 
 } // namespace
 
 JsonTextReport checkJsonText(std::u16string_view text) {
     return JsonTextChecker(text).check();
+}
+
+std::u16string withReadableExponents(std::u16string_view text, const JsonTextReport& report) {
+    std::u16string readable;
+    std::size_t copied = 0;
+    for (const auto& [position, length] : report.hugeExponents) {
+        readable.append(text.substr(copied, position - copied));
+        readable.append(kLargestReadExponent);
+        copied = position + length;
+    }
+    readable.append(text.substr(copied));
+    return readable;
 }
 
 } // namespace script

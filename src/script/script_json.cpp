@@ -113,6 +113,9 @@ bool ScriptJson::load(std::string_view jsonText) {
         m_document = std::make_unique<Document>(Document{std::move(text)});
         return first != u'n';
     }
+    if (!report.hugeExponents.empty()) {
+        text = withReadableExponents(text, report);
+    }
     m_loadRefused = !installDocument(Document{std::move(text)});
     return m_engine->js.isTrue(runtime::concat({m_rootName, " != null"}));
 }
@@ -127,10 +130,12 @@ bool ScriptJson::installDocument(const Document& document) {
         // A JSON text wrapped as a string literal is parsed once more, as a program; its content
         // must be a JSON text as well, or it would be run.
         const std::optional<std::u16string> content = m_engine->js.parseString(text);
-        if (!content || !isJsonText(*content)) {
+        if (!content) {
             return false;
         }
-        return m_engine->js.evaluateIntoGlobal(m_rootName, *content);
+        const JsonTextReport report = checkJsonText(*content);
+        return report.valid &&
+               m_engine->js.evaluateIntoGlobal(m_rootName, withReadableExponents(*content, report));
     }
     if (m_engine->js.parseIntoGlobal(m_rootName, text)) {
         return true;

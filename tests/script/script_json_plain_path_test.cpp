@@ -69,6 +69,7 @@ const std::vector<Text>& documents() {
         R"({"__proto__":{"x":1},"y":2})",
         R"({"r\u0065t":1,"a":2})",
         R"({"big":1e400,"ret":1})",
+        R"({"big":1e99999999,"ret":[-1e-99999999]})",
         std::string(1020, '[') + "5" + std::string(1020, ']'),
     };
     return all;
