@@ -40,6 +40,7 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
     setWindowTitle(QStringLiteral("PoolDesk"));
 
     m_parts->facade = std::make_unique<QtWindow>(*this, buildLayout(*this));
+    m_parts->pump.pump().attachWindow(control(controls::kBusyPicture), control(kCancelWaitButton));
     m_parts->menus = buildMenus(*this);
     m_parts->facade->setMenus(m_parts->menus);
 
