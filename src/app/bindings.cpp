@@ -8,6 +8,7 @@
 #include "runtime/controls.h"
 #include "runtime/threads.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,6 +47,18 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
                          [file = context.settingsFile](const QString& text) {
                              // A failed write is not reported: the next keystroke tries again.
                              writeFilter(file, toGbk(text));
+                         });
+    }
+    for (const RouteChoice& route : kRouteChoices) {
+        auto* radio = qobject_cast<QAbstractButton*>(controls.widgets.at(std::string(route.radio)));
+        if (radio == nullptr) {
+            continue;
+        }
+        QObject::connect(radio, &QAbstractButton::toggled, &mainWindow,
+                         [file = context.settingsFile, setting = route.setting](bool checked) {
+                             if (checked) {
+                                 writeRoute(file, setting);
+                             }
                          });
     }
     if (auto* button =

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "runtime/controls.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -51,9 +52,13 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
     bindEvents(*this, {*m_parts->facade, m_parts->menus, std::move(actions),
                        m_parts->options.settingsFile});
 
+    std::array<QAbstractButton*, kRouteChoices.size()> routeButtons{};
+    for (std::size_t i = 0; i < kRouteChoices.size(); ++i) {
+        routeButtons[i] = qobject_cast<QAbstractButton*>(control(kRouteChoices[i].radio));
+    }
     runCreationHandler({*m_parts->facade, *qobject_cast<QLineEdit*>(control(controls::kFilterBox)),
                         *control(controls::kShapeBox), m_parts->options.settingsFile,
-                        m_parts->options.startOverlay});
+                        m_parts->options.startOverlay, routeButtons});
 }
 
 MainWindow::~MainWindow() = default;
