@@ -95,7 +95,12 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     onItem(mainWindow, menus, kDeviceMenu, "刷新",
            onGuiThread(&ServiceActions::markPoolsWithNewTasks));
     onItem(mainWindow, menus, kPortMenu, "已拔出清除",
-           onGuiThread(&ServiceActions::deletePortsInBatches));
+           [&window, report = onGuiThread(&ServiceActions::deletePortsInBatches)] {
+               const QString question = pulledOutQuestion(window);
+               if (question.isEmpty() || window.confirm(question)) {
+                   report();
+               }
+           });
     onItem(mainWindow, menus, kPortMenu, "全部复制", [&window] { copyAllPorts(window); });
     onItem(mainWindow, menus, kPortMenu, "全选", [&window] { setAllPortsChecked(window, 1); });
     onItem(mainWindow, menus, kPortMenu, "关键词勾选",

@@ -91,6 +91,7 @@ TEST_F(LiveWindowTest, EscapeDuringADeletionKeepsTheUnconfirmedRows) {
 
     m_sim->setFault(sim::Endpoint::DeleteBatch, {.latencyMs = 3000});
     QTimer::singleShot(300, [&] { QTest::keyClick(m_mainWindow.get(), Qt::Key_Escape); });
+    m_mainWindow->qtWindow().answerNextConfirmation(true);
     m_mainWindow->menuItem(controls::kPortMenu, "已拔出清除")->trigger();
     ASSERT_TRUE(pumpUntil([&] { return requestsTo("/sinterface/port/deleteBatch") == 1; }));
     ASSERT_TRUE(pumpUntil(
