@@ -94,6 +94,8 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     });
     onItem(mainWindow, menus, kDeviceMenu, "刷新",
            onGuiThread(&ServiceActions::markPoolsWithNewTasks));
+    onItem(mainWindow, menus, kDeviceMenu, "重新登录",
+           onGuiThread(&ServiceActions::prepareSignInAgain));
     onItem(mainWindow, menus, kPortMenu, "已拔出清除",
            [&window, report = onGuiThread(&ServiceActions::deletePortsInBatches)] {
                const QString question = pulledOutQuestion(window);
