@@ -1,5 +1,7 @@
 #include "app/list_model.h"
 
+#include "overlay/gui_call.h"
+
 #include "app/qt_text.h"
 
 namespace app {
@@ -11,14 +13,11 @@ ListModel::ListModel(QStringList headers, bool checkable, QObject* parent)
     m_catchUpTimer.setInterval(kCatchUpInterval);
     connect(&m_catchUpTimer, &QTimer::timeout, this, &ListModel::catchUp);
     m_store.setOnFirstChange([this] {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_catchUpTimer.isActive()) {
-                    m_catchUpTimer.start();
-                }
-            },
-            Qt::QueuedConnection);
+        overlay::postToGuiThread(this, [this] {
+            if (!m_catchUpTimer.isActive()) {
+                m_catchUpTimer.start();
+            }
+        });
     });
 }
 

@@ -1,5 +1,7 @@
 #include "app/log_canvas.h"
 
+#include "overlay/gui_call.h"
+
 #include <QPainter>
 #include <QTime>
 
@@ -28,13 +30,10 @@ void LogCanvas::writeLine(const QString& line) {
         }
     }
     if (!m_repaintQueued.exchange(true)) {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                m_repaintQueued = false;
-                update();
-            },
-            Qt::QueuedConnection);
+        overlay::postToGuiThread(this, [this] {
+            m_repaintQueued = false;
+            update();
+        });
     }
 }
 

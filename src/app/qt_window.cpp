@@ -1,9 +1,9 @@
 #include "app/qt_window.h"
 
-#include "app/gui_call.h"
 #include "app/list_model.h"
 #include "app/log_canvas.h"
 #include "app/qt_text.h"
+#include "overlay/gui_call.h"
 
 #include <QAbstractButton>
 #include <QClipboard>
@@ -56,7 +56,7 @@ runtime::Text QtWindow::text(std::string_view control) {
     if (!target) {
         return {};
     }
-    const QString value = callOnOwnerThread(&m_window, [target]() -> QString {
+    const QString value = overlay::callOnGuiThread([target]() -> QString {
         if (auto* edit = qobject_cast<QLineEdit*>(target)) {
             return edit->text();
         }
@@ -80,7 +80,7 @@ void QtWindow::setText(std::string_view control, std::string_view text) {
         return;
     }
     const QString value = toQString(text);
-    callOnOwnerThread(&m_window, [target, &value] {
+    overlay::callOnGuiThread([target, &value] {
         if (auto* edit = qobject_cast<QLineEdit*>(target)) {
             edit->setText(value);
         } else if (auto* label = qobject_cast<QLabel*>(target)) {
@@ -98,7 +98,7 @@ bool QtWindow::isChecked(std::string_view control) {
     if (!button) {
         return false;
     }
-    return callOnOwnerThread(&m_window, [button] { return button->isChecked(); });
+    return overlay::callOnGuiThread([button] { return button->isChecked(); });
 }
 
 void QtWindow::setLeft(std::string_view control, int left) {
@@ -106,7 +106,7 @@ void QtWindow::setLeft(std::string_view control, int left) {
     if (!target) {
         return;
     }
-    callOnOwnerThread(&m_window, [target, left] { target->move(left, target->y()); });
+    overlay::callOnGuiThread([target, left] { target->move(left, target->y()); });
 }
 
 void QtWindow::setVisible(std::string_view control, bool visible) {
@@ -114,7 +114,7 @@ void QtWindow::setVisible(std::string_view control, bool visible) {
     if (!target) {
         return;
     }
-    callOnOwnerThread(&m_window, [target, visible] { target->setVisible(visible); });
+    overlay::callOnGuiThread([target, visible] { target->setVisible(visible); });
 }
 
 void QtWindow::setDisabled(std::string_view control, bool disabled) {
@@ -122,7 +122,7 @@ void QtWindow::setDisabled(std::string_view control, bool disabled) {
     if (!target) {
         return;
     }
-    callOnOwnerThread(&m_window, [target, disabled] { target->setDisabled(disabled); });
+    overlay::callOnGuiThread([target, disabled] { target->setDisabled(disabled); });
 }
 
 void QtWindow::writeLine(std::string_view control, std::string_view line) {
@@ -137,7 +137,7 @@ int QtWindow::selectedRow(std::string_view list) {
     if (!model || !view) {
         return -1;
     }
-    return callOnOwnerThread(&m_window, [model, view] {
+    return overlay::callOnGuiThread([model, view] {
         model->catchUp();
         const QModelIndexList rows = view->selectionModel()->selectedRows();
         return rows.isEmpty() ? -1 : rows.front().row();
@@ -200,7 +200,7 @@ int QtWindow::findRow(std::string_view list, std::string_view caption) {
 
 bool QtWindow::putOnClipboard(std::string_view text) {
     const QString value = toQString(text);
-    return callOnOwnerThread(&m_window, [&value] {
+    return overlay::callOnGuiThread([&value] {
         QClipboard* clipboard = QGuiApplication::clipboard();
         if (!clipboard) {
             return false;
@@ -213,7 +213,7 @@ bool QtWindow::putOnClipboard(std::string_view text) {
 
 runtime::Text QtWindow::inputBox(std::string_view prompt) {
     const QString label = toQString(prompt);
-    const QString answer = callOnOwnerThread(&m_window, [this, &label] {
+    const QString answer = overlay::callOnGuiThread([this, &label] {
         QInputDialog dialog(&m_window);
         dialog.setWindowTitle(QString());
         dialog.setInputMode(QInputDialog::TextInput);
@@ -242,7 +242,7 @@ runtime::Text QtWindow::inputBox(std::string_view prompt) {
 }
 
 bool QtWindow::confirm(const QString& question) {
-    return callOnOwnerThread(&m_window, [this, &question] {
+    return overlay::callOnGuiThread([this, &question] {
         QMessageBox box(QMessageBox::Question, QString(), question,
                         QMessageBox::Yes | QMessageBox::No, &m_window);
         box.setDefaultButton(QMessageBox::Yes);
@@ -283,7 +283,7 @@ void QtWindow::popUpMenu(std::string_view menuRoot) {
         return;
     }
     // popup(), not exec(): a worker that asks for a menu must not wait for the operator.
-    callOnOwnerThread(&m_window, [root] { root->popup(QCursor::pos() + QPoint(3, 3)); });
+    overlay::callOnGuiThread([root] { root->popup(QCursor::pos() + QPoint(3, 3)); });
 }
 
 void QtWindow::syncViews() {

@@ -1,7 +1,7 @@
 #include "overlay/mask_overlay.h"
 
 #include "overlay/covered_window_hook.h"
-#include "overlay/gui_thread.h"
+#include "overlay/gui_call.h"
 #include "overlay/mask_window.h"
 #include "overlay/overlay_operations.h"
 #include "overlay/overlay_registry.h"
@@ -118,10 +118,22 @@ void layoutOverlayNow(OverlayHandle overlay) {
 
 } // namespace detail
 
+namespace {
+
+// Widgets exist only under a QApplication: without one nothing runs and the result is empty.
+template <typename Function> auto onGuiThreadWithWidgets(Function&& function) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        return std::invoke_result_t<Function>();
+    }
+    return callOnGuiThread(std::forward<Function>(function));
+}
+
+} // namespace
+
 OverlayHandle showOverlay(QWidget* target) {
-    const bool fromWorker = !detail::onGuiThreadNow();
+    const bool fromWorker = !onGuiThreadNow();
     const OverlayHandle handle =
-        detail::onGuiThread([target] { return detail::showOverlayNow(target); });
+        onGuiThreadWithWidgets([target] { return detail::showOverlayNow(target); });
     if (fromWorker && handle != 0) {
         detail::removeWhenThisThreadEnds(handle);
     }
@@ -133,11 +145,11 @@ OverlayHandle maskShapeBox(QWidget* shapeBox) {
 }
 
 void removeOverlay(OverlayHandle overlay) {
-    detail::onGuiThread([overlay] { detail::removeOverlayNow(overlay); });
+    onGuiThreadWithWidgets([overlay] { detail::removeOverlayNow(overlay); });
 }
 
 void layoutOverlay(OverlayHandle overlay) {
-    detail::onGuiThread([overlay] { detail::layoutOverlayNow(overlay); });
+    onGuiThreadWithWidgets([overlay] { detail::layoutOverlayNow(overlay); });
 }
 
 bool registerOverlayClass(std::u16string_view className, std::uintptr_t /*module*/) {

@@ -1,9 +1,9 @@
 #include "overlay/thread_overlays.h"
 
+#include "overlay/gui_call.h"
 #include "overlay/overlay_operations.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 
 #include <vector>
 
@@ -24,14 +24,11 @@ public:
         }
         // Queued, never blocking: the GUI thread may be busy or about to quit. A handle that
         // was replaced or removed meanwhile is ignored there.
-        QMetaObject::invokeMethod(
-            app,
-            [handles = std::move(m_handles)] {
-                for (const OverlayHandle handle : handles) {
-                    removeOverlayNow(handle);
-                }
-            },
-            Qt::QueuedConnection);
+        postToGuiThread(app, [handles = std::move(m_handles)] {
+            for (const OverlayHandle handle : handles) {
+                removeOverlayNow(handle);
+            }
+        });
     }
 
     void add(OverlayHandle handle) { m_handles.push_back(handle); }
