@@ -9,6 +9,9 @@ namespace overlay::detail {
 
 namespace {
 
+// Guards making the queue, which any thread may do first.
+std::mutex creation;
+
 // Lives on the GUI thread; each event posted to it runs whatever the queue holds. The event
 // itself is never looked at, so no memory written by the posting thread is read through Qt.
 class GuiTaskQueue final : public QObject {
@@ -23,6 +26,10 @@ public:
 
 protected:
     void customEvent(QEvent*) override {
+        {
+            // Orders the queue's making, perhaps on another thread, before its use here.
+            const std::lock_guard made(creation);
+        }
         for (;;) {
             std::function<void()> task;
             {
@@ -51,7 +58,6 @@ bool postTask(std::function<void()> task) {
     }
     // One queue, made on first use by whichever thread comes first and moved to the GUI
     // thread; it lives as long as the process.
-    static std::mutex creation;
     static GuiTaskQueue* queue = nullptr;
     {
         const std::lock_guard lock(creation);

@@ -1,24 +1,30 @@
 #include "runtime/delay_pump.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
+#include <mutex>
+#include <shared_mutex>
 
 namespace runtime {
 
 namespace {
 
-std::atomic<EventPump*> installedPump{nullptr};
+// Any thread asks the installed pump whether it is that pump's thread, while the pump's own
+// thread may be removing and destroying it: the lock keeps the pump alive for the question.
+// Only the pump's thread gets the pointer back, and only it removes the pump.
+std::shared_mutex installation;
+EventPump* installedPump = nullptr;
 
 } // namespace
 
 void installEventPump(EventPump* pump) {
-    installedPump.store(pump);
+    const std::unique_lock lock(installation);
+    installedPump = pump;
 }
 
 EventPump* pumpForThisThread() {
-    EventPump* pump = installedPump.load();
-    return pump != nullptr && pump->isPumpThread() ? pump : nullptr;
+    const std::shared_lock lock(installation);
+    return installedPump != nullptr && installedPump->isPumpThread() ? installedPump : nullptr;
 }
 
 std::int64_t delayMilliseconds(std::int64_t amount, int unit) {
