@@ -132,6 +132,10 @@ TestServer::TestServer() : m_server(std::make_unique<httplib::Server>()) {
         throw std::runtime_error("cannot bind the test server");
     }
     m_thread = std::thread([&server] { server.listen_after_bind(); });
+    // A stop() before the listener runs would be lost and the destructor would wait forever.
+    while (!server.is_running()) {
+        std::this_thread::yield();
+    }
 }
 
 TestServer::~TestServer() {
