@@ -7,6 +7,10 @@ set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
+# By default the sysroot scripts/windows-sysroot.sh unpacks under the build folder.
+if(NOT POOLDESK_WINDOWS_PREFIX)
+  set(POOLDESK_WINDOWS_PREFIX "${CMAKE_CURRENT_LIST_DIR}/../build/win-sysroot/prefix")
+endif()
 set(POOLDESK_WINDOWS_PREFIX "${POOLDESK_WINDOWS_PREFIX}" CACHE PATH
     "Unpacked Windows sysroot prefix holding Qt and PCRE2 for MinGW")
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)

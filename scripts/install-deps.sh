@@ -8,15 +8,16 @@ set -euo pipefail
 # needs at run time; fonts-wqy-microhei renders the Chinese captions.
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev qt6-declarative-dev libgl-dev
+  qt6-base-dev libgl-dev duktape-dev libpcre2-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
 )
 if [ "${1:-}" != "--demo" ]; then
   # The Windows build: MinGW-w64 (posix threads), GoogleTest's sources built for it, Wine and a
-  # virtual X display to run its tests, zip tools for the package.
-  packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format)
+  # virtual X display to run its tests; clang and its runtime for the fuzzers.
+  packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format clang
+             libclang-rt-14-dev)
 fi
 
 missing=()

@@ -8,6 +8,7 @@
 #include "runtime/controls.h"
 #include "runtime/threads.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
@@ -48,6 +49,18 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
                              writeFilter(file, toGbk(text));
                          });
     }
+    for (const RouteChoice& route : kRouteChoices) {
+        auto* radio = qobject_cast<QAbstractButton*>(controls.widgets.at(std::string(route.radio)));
+        if (radio == nullptr) {
+            continue;
+        }
+        QObject::connect(radio, &QAbstractButton::toggled, &mainWindow,
+                         [file = context.settingsFile, setting = route.setting](bool checked) {
+                             if (checked) {
+                                 writeRoute(file, setting);
+                             }
+                         });
+    }
     if (auto* button =
             qobject_cast<QPushButton*>(controls.widgets.at(std::string(kSignInButton)))) {
         QObject::connect(button, &QPushButton::clicked, &mainWindow, [&window, shared] {
@@ -81,8 +94,15 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     });
     onItem(mainWindow, menus, kDeviceMenu, "刷新",
            onGuiThread(&ServiceActions::markPoolsWithNewTasks));
+    onItem(mainWindow, menus, kDeviceMenu, "重新登录",
+           onGuiThread(&ServiceActions::prepareSignInAgain));
     onItem(mainWindow, menus, kPortMenu, "已拔出清除",
-           onGuiThread(&ServiceActions::deletePortsInBatches));
+           [&window, report = onGuiThread(&ServiceActions::deletePortsInBatches)] {
+               const QString question = pulledOutQuestion(window);
+               if (question.isEmpty() || window.confirm(question)) {
+                   report();
+               }
+           });
     onItem(mainWindow, menus, kPortMenu, "全部复制", [&window] { copyAllPorts(window); });
     onItem(mainWindow, menus, kPortMenu, "全选", [&window] { setAllPortsChecked(window, 1); });
     onItem(mainWindow, menus, kPortMenu, "关键词勾选",

@@ -8,6 +8,7 @@
 #include "runtime/window.h"
 #include "service/endpoints.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -31,6 +32,14 @@ void runCreationHandler(const CreationContext& context) {
         // Restoring the filter is not an edit: it must not write the file back.
         const QSignalBlocker quiet(&context.filterBox);
         context.filterBox.setText(toQString(readFilter(context.settingsFile)));
+    }
+    const runtime::Text route = readRoute(context.settingsFile);
+    for (std::size_t i = 0; i < kRouteChoices.size(); ++i) {
+        if (kRouteChoices[i].setting == route && context.routeButtons[i] != nullptr) {
+            // Restoring the route is not a choice: it must not write the file back.
+            const QSignalBlocker quiet(context.routeButtons[i]);
+            context.routeButtons[i]->setChecked(true);
+        }
     }
     runtime::ledLock = runtime::createLock();
     runtime::setRouteHost(service::endpoints().netherlands);

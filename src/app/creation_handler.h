@@ -1,8 +1,10 @@
 #pragma once
 // The window-creation handler and the closing handler.
 
+#include <array>
 #include <string>
 
+class QAbstractButton;
 class QLineEdit;
 class QWidget;
 
@@ -18,10 +20,13 @@ struct CreationContext {
     QWidget& shapeBox;
     std::string settingsFile;
     bool startOverlay = true;
+    // The route radio buttons, in the order of kRouteChoices.
+    std::array<QAbstractButton*, 3> routeButtons{};
 };
 
-// Restores the filter and the key from pz.ini, creates ledLock, points routeHost at the
-// Netherlands route, sets ledMode = 1 and starts the overlay worker (not waited for).
+// Restores the filter, the key and the remembered route from pz.ini, creates ledLock, points
+// routeHost at the Netherlands route, sets ledMode = 1 and starts the overlay worker (not waited
+// for).
 void runCreationHandler(const CreationContext& context);
 
 // Saves the key box to pz.ini; false when the file cannot be written.

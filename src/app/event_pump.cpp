@@ -1,5 +1,8 @@
 #include "app/event_pump.h"
 
+#include "app/live_wait_guard.h"
+#include "runtime/live_wait.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -35,6 +38,34 @@ void QtEventPump::waitAndProcessEvents(std::chrono::milliseconds timeout) {
         // than return at once to a caller that would call again.
         std::this_thread::sleep_for(timeout);
     }
+}
+
+void QtEventPump::attachWindow(QWidget* busyPicture, QWidget* cancelButton) {
+    m_busyPicture = busyPicture;
+    m_cancelButton = cancelButton;
+}
+
+bool QtEventPump::keepsWindowLive() const {
+    return m_busyPicture != nullptr && m_cancelButton != nullptr;
+}
+
+bool QtEventPump::waitLive(runtime::LiveWaitSignal& signal) {
+    QEventLoop loop;
+    bool cancelled = false;
+    const LiveWaitGuard guard(*m_busyPicture, *m_cancelButton, [&] {
+        cancelled = true;
+        loop.quit();
+    });
+    signal.setWaker(
+        [&loop] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+    while (!signal.finished() && !cancelled) {
+        if (loop.exec() != 0) {
+            // Nested loops no longer run while the application quits.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    signal.setWaker({});
+    return !cancelled;
 }
 
 ScopedEventPump::ScopedEventPump() {

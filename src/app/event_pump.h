@@ -5,6 +5,7 @@
 #include "runtime/delay.h"
 
 class QThread;
+class QWidget;
 
 namespace app {
 
@@ -17,8 +18,16 @@ public:
     void processPendingEvents() override;
     void waitAndProcessEvents(std::chrono::milliseconds timeout) override;
 
+    // Requests started on the pump thread then run while the window stays live, showing the
+    // busy picture and the cancel button during the wait.
+    void attachWindow(QWidget* busyPicture, QWidget* cancelButton);
+    bool keepsWindowLive() const override;
+    bool waitLive(runtime::LiveWaitSignal& signal) override;
+
 private:
     QThread* m_thread;
+    QWidget* m_busyPicture = nullptr;
+    QWidget* m_cancelButton = nullptr;
 };
 
 // Installs a QtEventPump for the calling thread while it lives.
@@ -28,6 +37,8 @@ public:
     ~ScopedEventPump();
     ScopedEventPump(const ScopedEventPump&) = delete;
     ScopedEventPump& operator=(const ScopedEventPump&) = delete;
+
+    QtEventPump& pump() { return m_pump; }
 
 private:
     QtEventPump m_pump;

@@ -128,6 +128,8 @@ Controls buildLayout(QWidget& window) {
     auto* canvas = b.add<LogCanvas>(&window, kLogPanel, 0x1601310F, {16, 520, 1128, 136});
     result.canvases.emplace(std::string(kLogPanel), canvas);
     b.add<BusyPicture>(&window, kBusyPicture, 0x1601311E, {1048, 528, 64, 64})->hide();
+    b.addCaptioned<QPushButton>(&window, kCancelWaitButton, 0x16017200, {976, 548, 64, 24}, "取消")
+        ->hide();
     auto* shape = b.add<QFrame>(&window, kShapeBox, 0x1601710F, {1224, 80, 336, 392});
     shape->setFrameShape(QFrame::Box);
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 class QTreeView;
 class QWidget;
@@ -21,6 +22,10 @@ inline constexpr int kMainWindowLeft = 50;
 inline constexpr int kMainWindowTop = 50;
 inline constexpr int kMainWindowWidth = 1158;
 inline constexpr int kMainWindowHeight = 694;
+
+// The button that cancels the wait for a request started on the window's thread, shown next to
+// the busy animation while such a wait runs.
+inline constexpr std::string_view kCancelWaitButton = "取消按钮";
 
 // Property holding a control's or menu item's 32-bit identifier.
 inline constexpr char kIdProperty[] = "id";

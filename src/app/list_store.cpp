@@ -1,5 +1,7 @@
 #include "app/list_store.h"
 
+#include "runtime/text.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -9,28 +11,7 @@ namespace {
 // Past this many structural changes the view resets instead of replaying them one by one.
 constexpr std::size_t kJournalLimit = 256;
 
-char foldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 } // namespace
-
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (static_cast<unsigned char>(a[i]) >= 0x80 && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
-                return false;
-            }
-            ++i;
-        } else if (foldAscii(a[i]) != foldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 ListStore::ListStore(int columnCount) : m_columnCount(columnCount) {}
 
@@ -162,7 +143,7 @@ void ListStore::deleteAll() {
 int ListStore::findRow(std::string_view caption) const {
     std::lock_guard lock(m_mutex);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_columnCount > 0 && equalIgnoringAsciiCase(m_rows[i].cells[0], caption)) {
+        if (m_columnCount > 0 && runtime::equalsIgnoreAsciiCase(m_rows[i].cells[0], caption)) {
             return static_cast<int>(i);
         }
     }

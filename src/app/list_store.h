@@ -70,8 +70,4 @@ private:
     std::function<void()> m_onFirstChange;
 };
 
-// Whole-text equality with ASCII letters folded; the trail byte of a two-byte GBK character is
-// compared as it is.
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 } // namespace app

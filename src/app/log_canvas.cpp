@@ -1,6 +1,7 @@
 #include "app/log_canvas.h"
 
 #include <QPainter>
+#include <QTime>
 
 #include <algorithm>
 
@@ -19,8 +20,9 @@ LogCanvas::LogCanvas(QWidget* parent) : QWidget(parent) {
 
 void LogCanvas::writeLine(const QString& line) {
     {
+        Line written{QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), line};
         std::lock_guard lock(m_mutex);
-        m_lines.push_back(line);
+        m_lines.push_back(std::move(written));
         while (m_lines.size() > kKeptLines) {
             m_lines.pop_front();
         }
@@ -37,8 +39,12 @@ void LogCanvas::writeLine(const QString& line) {
 }
 
 QStringList LogCanvas::lines() const {
+    QStringList texts;
     std::lock_guard lock(m_mutex);
-    return {m_lines.begin(), m_lines.end()};
+    for (const Line& line : m_lines) {
+        texts.append(line.text);
+    }
+    return texts;
 }
 
 int LogCanvas::visibleLineCount() const {
@@ -48,8 +54,12 @@ int LogCanvas::visibleLineCount() const {
 QStringList LogCanvas::visibleLines() const {
     const auto shown = static_cast<std::size_t>(visibleLineCount());
     std::lock_guard lock(m_mutex);
-    const std::size_t first = m_lines.size() > shown ? m_lines.size() - shown : 0;
-    return {m_lines.begin() + static_cast<std::ptrdiff_t>(first), m_lines.end()};
+    QStringList visible;
+    for (std::size_t i = m_lines.size() > shown ? m_lines.size() - shown : 0; i < m_lines.size();
+         ++i) {
+        visible.append(m_lines[i].time + QLatin1Char(' ') + m_lines[i].text);
+    }
+    return visible;
 }
 
 void LogCanvas::paintEvent(QPaintEvent*) {

@@ -1,6 +1,7 @@
 #pragma once
-// The log panel: each line is written below the previous one; when the next line would not fit,
-// the text scrolls up by a line. Lines may be written from any thread.
+// The log panel: each line is written below the previous one, after the local time it was
+// written at ("HH:MM:SS "); when the next line would not fit, the text scrolls up by a line.
+// Lines may be written from any thread.
 
 #include <QString>
 #include <QStringList>
@@ -20,8 +21,9 @@ public:
     explicit LogCanvas(QWidget* parent);
 
     void writeLine(const QString& line);
+    // The lines as written, without their times.
     QStringList lines() const;
-    // The lines the panel shows now, top to bottom.
+    // The lines the panel shows now, top to bottom, each after its time.
     QStringList visibleLines() const;
     int visibleLineCount() const;
 
@@ -29,8 +31,13 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    struct Line {
+        QString time;
+        QString text;
+    };
+
     mutable std::mutex m_mutex;
-    std::deque<QString> m_lines;
+    std::deque<Line> m_lines;
     std::atomic<bool> m_repaintQueued{false};
     // Set on the GUI thread from the font; read by any thread.
     std::atomic<int> m_lineHeight{1};

@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "runtime/controls.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -40,6 +41,7 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
     setWindowTitle(QStringLiteral("PoolDesk"));
 
     m_parts->facade = std::make_unique<QtWindow>(*this, buildLayout(*this));
+    m_parts->pump.pump().attachWindow(control(controls::kBusyPicture), control(kCancelWaitButton));
     m_parts->menus = buildMenus(*this);
     m_parts->facade->setMenus(m_parts->menus);
 
@@ -50,9 +52,13 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
     bindEvents(*this, {*m_parts->facade, m_parts->menus, std::move(actions),
                        m_parts->options.settingsFile});
 
+    std::array<QAbstractButton*, kRouteChoices.size()> routeButtons{};
+    for (std::size_t i = 0; i < kRouteChoices.size(); ++i) {
+        routeButtons[i] = qobject_cast<QAbstractButton*>(control(kRouteChoices[i].radio));
+    }
     runCreationHandler({*m_parts->facade, *qobject_cast<QLineEdit*>(control(controls::kFilterBox)),
                         *control(controls::kShapeBox), m_parts->options.settingsFile,
-                        m_parts->options.startOverlay});
+                        m_parts->options.startOverlay, routeButtons});
 }
 
 MainWindow::~MainWindow() = default;

@@ -42,7 +42,8 @@ Menus buildMenus(QWidget& window) {
                             {{0x2601320D, "查看没插好端口"},
                              {0x26016FAF, "查看最新任务"},
                              {0x26016FB0, "查看"},
-                             {0x26016A33, "刷新"}}));
+                             {0x26016A33, "刷新"},
+                             {0x26017201, "重新登录"}}));
     menus.emplace(std::string(controls::kPortMenu),
                   buildMenu(window, controls::kPortMenu, 0x2601638B,
                             {{0x26016F75, "已拔出清除"},

@@ -1,9 +1,12 @@
 #include "app/port_commands.h"
 
+#include "app/qt_text.h"
 #include "runtime/controls.h"
 #include "runtime/delay.h"
 #include "runtime/state.h"
 #include "runtime/threads.h"
+
+#include <QStringList>
 
 namespace app {
 
@@ -24,6 +27,25 @@ runtime::Text portListText(runtime::Window& window) {
         result += "\r\n";
     }
     return result;
+}
+
+QString pulledOutQuestion(runtime::Window& window) {
+    const int rows = window.rowCount(controls::kPortList);
+    if (rows == 0) {
+        return {};
+    }
+    QStringList pools;
+    const runtime::RowTexts names = window.rowTexts(controls::kPortList, 0, rows, 1);
+    for (std::size_t row = 0; row < names.rows(); ++row) {
+        const std::string_view port = names.cell(row, 0);
+        const QString pool = toQString(port.substr(0, port.find('.')));
+        if (!pools.contains(pool)) {
+            pools.append(pool);
+        }
+    }
+    return QStringLiteral("将向服务报告 %1 个端口已拔出（%2），继续？")
+        .arg(rows)
+        .arg(pools.join(QStringLiteral("、")));
 }
 
 bool copyAllPorts(runtime::Window& window) {

@@ -3,6 +3,8 @@
 
 #include "runtime/window.h"
 
+#include <QString>
+
 #include <functional>
 
 namespace app {
@@ -17,6 +19,11 @@ void setAllPortsChecked(runtime::Window& window, int state);
 runtime::Text portListText(runtime::Window& window);
 // Puts portListText on the clipboard (an empty list gives an empty text).
 bool copyAllPorts(runtime::Window& window);
+
+// The question asked before the listed ports are reported as pulled out, naming how many and
+// the pools they belong to (the part of a port's name before its first "."); empty for an
+// empty list.
+QString pulledOutQuestion(runtime::Window& window);
 
 // Sets ledMode, then starts one worker per checked row of 超级列表框2, each given its own row
 // index, waiting 100 ms with the responsive delay after each; unchecked rows are skipped at

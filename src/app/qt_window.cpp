@@ -7,14 +7,17 @@
 
 #include <QAbstractButton>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTimer>
 #include <QTreeView>
 
@@ -236,6 +239,42 @@ runtime::Text QtWindow::inputBox(std::string_view prompt) {
         return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
     });
     return toGbk(answer);
+}
+
+bool QtWindow::confirm(const QString& question) {
+    return callOnOwnerThread(&m_window, [this, &question] {
+        QMessageBox box(QMessageBox::Question, QString(), question,
+                        QMessageBox::Yes | QMessageBox::No, &m_window);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        box.setFont(m_window.font());
+        {
+            std::lock_guard lock(m_inputMutex);
+            m_lastConfirmationQuestion = question;
+            if (!m_confirmationAnswers.empty()) {
+                const bool yes = m_confirmationAnswers.front();
+                m_confirmationAnswers.pop_front();
+                // Answered the way the operator would: a key pressed in the open box.
+                QTimer::singleShot(0, &box, [&box, yes] {
+                    QWidget* target = box.focusWidget() ? box.focusWidget() : &box;
+                    const int key = yes ? Qt::Key_Return : Qt::Key_Escape;
+                    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+                    QCoreApplication::sendEvent(target, &press);
+                });
+            }
+        }
+        return box.exec() == QMessageBox::Yes;
+    });
+}
+
+void QtWindow::answerNextConfirmation(bool yes) {
+    std::lock_guard lock(m_inputMutex);
+    m_confirmationAnswers.push_back(yes);
+}
+
+QString QtWindow::lastConfirmationQuestion() const {
+    std::lock_guard lock(m_inputMutex);
+    return m_lastConfirmationQuestion;
 }
 
 void QtWindow::popUpMenu(std::string_view menuRoot) {

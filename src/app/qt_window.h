@@ -60,6 +60,12 @@ public:
     void answerNextInputBox(std::optional<QString> answer);
     // The prompt of the last input box opened.
     QString lastInputPrompt() const;
+
+    // Asks the operator a yes/no question on the GUI thread; Enter answers yes, Escape no.
+    bool confirm(const QString& question);
+    // The next question is answered as soon as it opens, by Enter (true) or Escape (false).
+    void answerNextConfirmation(bool yes);
+    QString lastConfirmationQuestion() const;
     QStringList canvasLines(std::string_view canvas) const;
 
 private:
@@ -72,6 +78,8 @@ private:
     mutable std::mutex m_inputMutex;
     std::deque<std::optional<QString>> m_inputAnswers;
     QString m_lastInputPrompt;
+    std::deque<bool> m_confirmationAnswers;
+    QString m_lastConfirmationQuestion;
 };
 
 } // namespace app

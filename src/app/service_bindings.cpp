@@ -7,6 +7,9 @@ namespace app {
 ServiceActions serviceActions() {
     ServiceActions actions;
     actions.signIn = [](runtime::Window& window) { service::signIn(window); };
+    actions.prepareSignInAgain = [](runtime::Window& window) {
+        service::prepareSignInAgain(window);
+    };
     actions.listUnseatedSlots = [](runtime::Window& window) { service::listUnseatedSlots(window); };
     actions.markPoolsWithNewTasks = [](runtime::Window& window) {
         service::markPoolsWithNewTasks(window);

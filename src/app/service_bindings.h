@@ -14,6 +14,7 @@ using WindowAction = std::function<void(runtime::Window&)>;
 struct ServiceActions {
     // Run on the GUI thread.
     WindowAction signIn;
+    WindowAction prepareSignInAgain;
     WindowAction listUnseatedSlots;
     WindowAction markPoolsWithNewTasks;
     WindowAction deletePortsInBatches;

@@ -10,6 +10,8 @@ constexpr std::string_view kFilterSection = "1";
 constexpr std::string_view kFilterItem = "n";
 constexpr std::string_view kKeySection = "key";
 constexpr std::string_view kKeyItem = "key";
+constexpr std::string_view kRouteSection = "1";
+constexpr std::string_view kRouteItem = "route";
 
 } // namespace
 
@@ -35,6 +37,20 @@ runtime::Text readKey(const std::string& file) {
 
 bool writeKey(const std::string& file, std::string_view key) {
     return runtime::writeSetting(file, kKeySection, kKeyItem, key);
+}
+
+runtime::Text readRoute(const std::string& file) {
+    const runtime::Text stored = runtime::readSetting(file, kRouteSection, kRouteItem);
+    for (const RouteChoice& route : kRouteChoices) {
+        if (stored == route.setting) {
+            return stored;
+        }
+    }
+    return {};
+}
+
+bool writeRoute(const std::string& file, std::string_view setting) {
+    return runtime::writeSetting(file, kRouteSection, kRouteItem, setting);
 }
 
 } // namespace app

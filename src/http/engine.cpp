@@ -1,4 +1,5 @@
 #include "http/engine.h"
+#include "http/engine_on_this_thread.h"
 
 #include "http/cookies.h"
 #include "http/messages.h"
@@ -88,15 +89,15 @@ void setText(Text* target, Text value) {
 
 } // namespace
 
-Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyText,
-                       Text* sendCookies, Text* receivedCookies, std::string_view extraHeaders,
-                       Text* responseHeaders, bool noRedirect, std::string_view userName,
-                       std::string_view password, std::string_view proxy,
-                       std::string_view proxyUser, std::string_view proxyPassword,
-                       int timeoutSeconds, Text* redirectLocation, Text* statusText,
-                       ByteArray* responseBytes, std::optional<bool> mergeCookies,
-                       std::optional<bool> completeHeaders, const ByteArray* bodyBytes,
-                       std::optional<bool> normalizeHeaderCase) {
+Text requestOnThisThread(std::string_view url, int method, std::string_view bodyText,
+                         Text* sendCookies, Text* receivedCookies, std::string_view extraHeaders,
+                         Text* responseHeaders, bool noRedirect, std::string_view userName,
+                         std::string_view password, std::string_view proxy,
+                         std::string_view proxyUser, std::string_view proxyPassword,
+                         int timeoutSeconds, Text* redirectLocation, Text* statusText,
+                         ByteArray* responseBytes, std::optional<bool> mergeCookies,
+                         std::optional<bool> completeHeaders, const ByteArray* bodyBytes,
+                         std::optional<bool> normalizeHeaderCase) {
     const bool merge = mergeCookies.value_or(true);
     const bool complete = completeHeaders.value_or(true);
     const bool normalize = normalizeHeaderCase.value_or(true);

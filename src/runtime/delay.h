@@ -10,6 +10,8 @@
 
 namespace runtime {
 
+class LiveWaitSignal;
+
 class EventPump {
 public:
     virtual ~EventPump() = default;
@@ -20,6 +22,13 @@ public:
     // Sleeps until an event arrives for the pump thread or the timeout passes, then dispatches
     // what arrived.
     virtual void waitAndProcessEvents(std::chrono::milliseconds timeout) = 0;
+
+    // Whether waitLive can keep a window live; the work then runs on a helper thread.
+    virtual bool keepsWindowLive() const { return false; }
+    // Dispatches the pump thread's events, input to the window held back but the operator's
+    // cancel let through, until the signal says the work has finished; false when the operator
+    // cancelled first.
+    virtual bool waitLive(LiveWaitSignal& signal);
 };
 
 // Installs (or, with nullptr, removes) the pump. The pump must outlive its installation.

@@ -106,6 +106,16 @@ Location locate(const std::vector<Line>& lines, std::string_view section, std::s
     return where;
 }
 
+// What ends the text so far before a new line goes after it: nothing after a line feed, the
+// missing LF after a lone CR (a CR before CR LF would become part of the line's value), CR LF
+// otherwise.
+std::string_view lineBreakBeforeNewLine(std::string_view before) {
+    if (before.empty() || before.back() == '\n') {
+        return {};
+    }
+    return before.back() == '\r' ? "\n" : "\r\n";
+}
+
 bool hasLineBreakOrNul(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
@@ -139,18 +149,14 @@ std::string withProfileValue(std::string_view content, std::string_view section,
     if (where.section) {
         const Line& last = lines[where.lastInSection];
         result.append(content.substr(0, last.end));
-        if (last.end == last.contentEnd) {
-            result.append("\r\n");
-        }
+        result.append(lineBreakBeforeNewLine(result));
         result.append(entry);
         result.append("\r\n");
         result.append(content.substr(last.end));
         return result;
     }
     result.append(content);
-    if (!result.empty() && result.back() != '\n') {
-        result.append("\r\n");
-    }
+    result.append(lineBreakBeforeNewLine(result));
     result.append(concat({"[", trimmed(section), "]\r\n", entry, "\r\n"}));
     return result;
 }

@@ -1,5 +1,6 @@
 #include "script/json_text_checker.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -7,17 +8,11 @@ namespace script {
 
 namespace {
 
-// The engine keeps the elements of every array it is still reading on its fixed-size value
-// stack and crashes when they overflow it (past about 557,000 here). Pool lists are a few
-// thousand names long.
-constexpr std::size_t kMaxPendingArrayElements = 262'144;
-
-// JSON.parse refuses nesting past 1024 levels.
+// JSON.parse refuses nesting past this many levels.
 constexpr std::size_t kMaxPlainDepth = 1000;
 
-// JSON.parse refuses numbers that overflow or underflow a double. A number whose written length
-// plus the size of its exponent stays below this is between 1e-300 and 1e300 or zero.
-constexpr std::size_t kMaxPlainNumberReach = 300;
+// The engine's number reader refuses an exponent above this value ("exponent too large").
+constexpr std::u16string_view kLargestReadExponent = u"9999999";
 
 // Iterative, so deep nesting cannot exhaust the stack here.
 class JsonTextChecker final {
@@ -26,13 +21,13 @@ public:
 
     JsonTextReport check() {
         const bool valid = value();
-        return {valid, valid && m_plain};
+        return {valid, valid && m_plain,
+                valid ? std::move(m_hugeExponents) : decltype(m_hugeExponents){}};
     }
 
 private:
     struct Container {
         char16_t opening;
-        std::size_t elements;
     };
 
     bool value() {
@@ -43,7 +38,7 @@ private:
                 ++m_pos;
                 skipSpace();
                 if (peek() != closing(c)) {
-                    m_open.push_back({c, 0});
+                    m_open.push_back({c});
                     if (m_open.size() > kMaxPlainDepth) {
                         m_plain = false;
                     }
@@ -87,13 +82,7 @@ private:
     // the top-level value has ended.
     bool afterValue() {
         while (!m_open.empty()) {
-            Container& inner = m_open.back();
-            if (inner.opening == u'[') {
-                ++inner.elements;
-                if (++m_pendingElements > kMaxPendingArrayElements) {
-                    return false;
-                }
-            }
+            const Container& inner = m_open.back();
             skipSpace();
             const char16_t c = peek();
             if (c == u',') {
@@ -105,7 +94,6 @@ private:
                 return false;
             }
             ++m_pos;
-            m_pendingElements -= inner.elements;
             m_open.pop_back();
         }
         return true;
@@ -162,7 +150,6 @@ private:
     }
 
     bool number() {
-        const std::size_t start = m_pos;
         if (peek() == u'-') {
             ++m_pos;
         }
@@ -177,22 +164,24 @@ private:
                 return false;
             }
         }
-        std::size_t exponent = 0;
         if (peek() == u'e' || peek() == u'E') {
             ++m_pos;
             if (peek() == u'+' || peek() == u'-') {
                 ++m_pos;
             }
-            const std::size_t exponentStart = m_pos;
+            const std::size_t start = m_pos;
             if (!digits()) {
                 return false;
             }
-            for (std::size_t i = exponentStart; i < m_pos && exponent < kMaxPlainNumberReach; ++i) {
-                exponent = exponent * 10 + (m_text[i] - u'0');
+            std::u16string_view exponent = m_text.substr(start, m_pos - start);
+            exponent.remove_prefix(std::min(exponent.find_first_not_of(u'0'), exponent.size()));
+            if (exponent.size() > kLargestReadExponent.size() ||
+                (exponent.size() == kLargestReadExponent.size() &&
+                 exponent > kLargestReadExponent)) {
+                m_plain = false;
+                m_hugeExponents.emplace_back(start, m_pos - start);
             }
-        }
-        if (m_pos - start + exponent >= kMaxPlainNumberReach) {
-            m_plain = false;
+            return true;
         }
         return true;
     }
@@ -231,14 +220,26 @@ private:
     std::u16string_view m_text;
     std::size_t m_pos = 0;
     std::vector<Container> m_open; // every container not yet closed, outermost first
-    std::size_t m_pendingElements = 0;
     bool m_plain = true;
+    std::vector<std::pair<std::size_t, std::size_t>> m_hugeExponents;
 };
 
 } // namespace
 
 JsonTextReport checkJsonText(std::u16string_view text) {
     return JsonTextChecker(text).check();
+}
+
+std::u16string withReadableExponents(std::u16string_view text, const JsonTextReport& report) {
+    std::u16string readable;
+    std::size_t copied = 0;
+    for (const auto& [position, length] : report.hugeExponents) {
+        readable.append(text.substr(copied, position - copied));
+        readable.append(kLargestReadExponent);
+        copied = position + length;
+    }
+    readable.append(text.substr(copied));
+    return readable;
 }
 
 } // namespace script

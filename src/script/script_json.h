@@ -1,5 +1,6 @@
 #pragma once
-// ScriptJson: one JSON value held inside a private JavaScript engine, queried by path.
+// ScriptJson: one JSON value held inside a private JavaScript engine (one heap per instance,
+// used by one thread at a time), queried by path.
 // Texts are GBK; every failing call gives the empty value of its type.
 
 #include "runtime/text.h"
@@ -31,7 +32,6 @@ public:
 
 private:
     struct Engine;
-    struct Watchdog;
     struct Document;
     struct Resolution;
     bool installDocument(const Document& document);
@@ -39,7 +39,6 @@ private:
     std::optional<Resolution> resolveInText(const Text& path) const;
 
     Text m_rootName;
-    std::unique_ptr<Watchdog> m_watchdog;
     std::unique_ptr<Engine> m_engine;
     // The last reply while it is kept as text only (the root in the engine is null meanwhile):
     // queries for plain paths read their value out of it.

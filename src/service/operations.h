@@ -12,6 +12,9 @@ namespace service {
 
 // Button "确定" (window thread): route choice, sign-in request, refresh worker started.
 void signIn(runtime::Window& window);
+// "重新登录" (window thread): ends the statistics watch, empties the pool, port and statistics
+// lists and brings the sign-in panel back with the key and route as they were.
+void prepareSignInAgain(runtime::Window& window);
 // Worker: pool list into 超级列表框1 and 超级列表框5, then the statistics watch is started.
 void refreshPools(runtime::Window& window);
 // Pending-port reply for the key (empty when the request failed).
@@ -27,8 +30,10 @@ void listUnseatedSlots(runtime::Window& window);
 void lightPortLed(runtime::Window& window, std::int32_t row);
 // "已拔出清除" (window thread).
 void deletePortsInBatches(runtime::Window& window);
-// Worker started by the refresh; loops until a pass ends on the pool "xxx".
+// Worker started by the refresh; loops until a pass ends on the pool "xxx" or a sign-in again
+// ends the watches started before it.
 void watchPoolStatistics(runtime::Window& window);
+void endStatisticsWatches();
 // "刷新" (window thread).
 void markPoolsWithNewTasks(runtime::Window& window);
 

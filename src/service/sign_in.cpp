@@ -9,6 +9,13 @@
 
 namespace service {
 
+namespace {
+
+// Where the sign-in panel sits while it covers the window.
+constexpr int kSignInPanelLeft = 3;
+
+} // namespace
+
 void signIn(runtime::Window& window) {
     const Endpoints routes = endpoints();
     if (window.isChecked(controls::kRouteMalaysia)) {
@@ -38,6 +45,17 @@ void signIn(runtime::Window& window) {
     } else {
         window.setText(controls::kSignInMessage, runtime::gbk("key以封禁！请联系管理员！"));
     }
+}
+
+void prepareSignInAgain(runtime::Window& window) {
+    endStatisticsWatches();
+    for (const std::string_view list :
+         {controls::kDeviceList, controls::kPortList, controls::kPoolSummaryList}) {
+        window.deleteAllRows(list);
+    }
+    window.setText(controls::kPortCountLabel, "");
+    window.setText(controls::kSignInMessage, "");
+    window.setLeft(controls::kSignInPanel, kSignInPanelLeft);
 }
 
 } // namespace service

@@ -8,6 +8,9 @@
 #include "service/requests.h"
 #include "service/stats_record.h"
 
+#include <atomic>
+#include <cstdint>
+
 namespace service {
 
 using runtime::Text;
@@ -15,7 +18,12 @@ using runtime::Text;
 namespace {
 
 constexpr int kPassIntervalMs = 10000;
+// The wait between passes is taken in steps this long, so that an ended watch stops soon.
+constexpr int kWaitStepMs = 100;
 constexpr std::string_view kStopPoolName = "xxx";
+
+// Counts the sign-ins again: a watch runs while the count is what it was when it started.
+std::atomic<std::uint64_t> watchGeneration{0};
 
 } // namespace
 
@@ -39,16 +47,24 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window) {
 }
 
 void watchPoolStatistics(runtime::Window& window) {
+    const std::uint64_t generation = watchGeneration.load();
+    const auto ended = [generation] { return watchGeneration.load() != generation; };
     Text lastName;
-    for (;;) {
+    while (!ended()) {
         if (auto passName = readPoolStatisticsOnce(window)) {
             lastName = std::move(*passName);
         }
-        runtime::responsiveDelay(kPassIntervalMs);
+        for (int waited = 0; waited < kPassIntervalMs && !ended(); waited += kWaitStepMs) {
+            runtime::responsiveDelay(kWaitStepMs);
+        }
         if (lastName == kStopPoolName) {
             return;
         }
     }
+}
+
+void endStatisticsWatches() {
+    ++watchGeneration;
 }
 
 } // namespace service

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QTreeView>
 
 #include <atomic>
@@ -240,14 +241,25 @@ TEST_F(QtWindowTest, CanvasWritesLinesDownwardsAndScrollsWhenFull) {
     ASSERT_NE(canvas, nullptr);
     const int fits = canvas->visibleLineCount();
     ASSERT_GT(fits, 3);
+    // Each shown line starts with the local time it was written at.
+    const auto withoutTime = [](const QStringList& shown) {
+        QStringList texts;
+        for (const QString& line : shown) {
+            EXPECT_TRUE(
+                QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d ")).match(line).hasMatch())
+                << line.toStdString();
+            texts.append(line.mid(9));
+        }
+        return texts;
+    };
     window().writeLine(kLogPanel, gbk("第一行"));
     window().writeLine(kLogPanel, "second");
-    EXPECT_EQ(canvas->visibleLines(),
+    EXPECT_EQ(withoutTime(canvas->visibleLines()),
               QStringList({QString::fromUtf8("第一行"), QStringLiteral("second")}));
     for (int i = 0; i < fits; ++i) {
         window().writeLine(kLogPanel, "line " + std::to_string(i));
     }
-    const QStringList shown = canvas->visibleLines();
+    const QStringList shown = withoutTime(canvas->visibleLines());
     ASSERT_EQ(shown.size(), fits);
     EXPECT_EQ(shown.front(), QStringLiteral("line 0")); // two lines scrolled off the top
     EXPECT_EQ(shown.back(), QStringLiteral("line %1").arg(fits - 1));

@@ -46,6 +46,22 @@ TEST_F(StartupTest, FirstStartWithoutPzIni) {
     EXPECT_FALSE(std::filesystem::exists(settingsFile()));
 }
 
+TEST_F(StartupTest, ChosenRouteIsCheckedAgainAtTheNextStart) {
+    writeFile("[1]\r\nn=A\r\n");
+    {
+        // A file from before routes were remembered starts on the first route.
+        const auto window = openWindow(settingsFile());
+        EXPECT_TRUE(window->window().isChecked(controls::kRouteMalaysia));
+        EXPECT_EQ(readRoute(settingsFile()), "");
+        QTest::mouseClick(window->control(controls::kRouteHongKong), Qt::LeftButton);
+        EXPECT_EQ(readRoute(settingsFile()), "hongkong");
+    }
+    const auto window = openWindow(settingsFile());
+    EXPECT_TRUE(window->window().isChecked(controls::kRouteHongKong));
+    EXPECT_FALSE(window->window().isChecked(controls::kRouteMalaysia));
+    EXPECT_EQ(readFilter(settingsFile()), "A");
+}
+
 TEST_F(StartupTest, FilterAndKeySurviveARestart) {
     // A key of thousands of characters and GBK text both come back intact.
     const runtime::Text filter = gbk("卡池-") + std::string(3000, 'f') + gbk("尾");

@@ -118,7 +118,19 @@ TEST_F(OperationsRoadTest, StatisticsLightingAndClearingPulledOutPorts) {
     EXPECT_EQ(linesContaining(QStringLiteral("A1.02点亮成功")), 1);
     screenshot(QStringLiteral("3-lit"));
 
-    // Clear the pulled-out ports: the service forgets them, the list empties, A1's mark goes.
+    // Clearing the pulled-out ports asks first; "no" sends nothing and keeps the list.
+    app::QtWindow& qtWindow = m_mainWindow->qtWindow();
+    qtWindow.answerNextConfirmation(false);
+    choose(controls::kPortMenu, "已拔出清除");
+    ASSERT_TRUE(pumpUntil([&] { return !qtWindow.lastConfirmationQuestion().isEmpty(); }));
+    EXPECT_EQ(qtWindow.lastConfirmationQuestion(),
+              QStringLiteral("将向服务报告 3 个端口已拔出（A1），继续？"));
+    QTest::qWait(200);
+    EXPECT_EQ(m_sim->pendingPorts(kKey).size(), 4U);
+    EXPECT_EQ(window.rowCount(controls::kPortList), 3);
+
+    // Enter confirms: the service forgets them, the list empties, A1's mark goes.
+    qtWindow.answerNextConfirmation(true);
     choose(controls::kPortMenu, "已拔出清除");
     ASSERT_TRUE(pumpUntil([&] { return m_sim->pendingPorts(kKey).size() == 1; }));
     ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kPortList) == 0; }));

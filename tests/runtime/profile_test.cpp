@@ -121,6 +121,20 @@ TEST_F(ProfileFile, LastLineWithoutLineEndIsExtendedCleanly) {
     EXPECT_EQ(stored(), "[1]\r\nn=a\r\nz=b\r\n[2]\r\ny=c\r\n");
 }
 
+TEST_F(ProfileFile, FileEndingInALoneCrKeepsEveryWrittenEntry) {
+    for (const std::string& content :
+         {std::string("[key]\r\nn=1\r"), std::string("[key]\r"), std::string("[key]\r\nkey=k\r")}) {
+        store(content);
+        ASSERT_TRUE(writeSetting(m_path, "key", "new", "v")) << content;
+        ASSERT_TRUE(writeSetting(m_path, "1", "n", "f")) << content;
+        EXPECT_EQ(readSetting(m_path, "key", "new"), "v") << content;
+        EXPECT_EQ(readSetting(m_path, "1", "n"), "f") << content;
+        if (content.find("key=") != std::string::npos) {
+            EXPECT_EQ(readSetting(m_path, "key", "key"), "k") << content;
+        }
+    }
+}
+
 TEST_F(ProfileFile, ValuesAreTrimmedUnquotedAndCappedLikeTheProfileFunctions) {
     const std::string huge(20000, 'v');
     store("[s]\nquoted=\"  a b \"\nsingle='x'\nhalf=\"x\nbare\nhuge=" + huge + "\n");

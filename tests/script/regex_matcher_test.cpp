@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 constexpr std::string_view kMetaPattern = "<meta.+?charset=[^\\w]?([-\\w]+)";
@@ -90,3 +92,17 @@ TEST(RegexMatcher, EmptyMatchesDoNotStallAndDestroyClears) {
 }
 
 } // namespace
+
+TEST(RegexMatcher, LongSubjectsAreSearchedWithoutAFault) {
+    script::RegexMatcher matcher;
+    for (const std::size_t length : {std::size_t{60'000}, std::size_t{5'000'000}}) {
+        // The lazy ".+?" walks the whole subject before it meets "charset=".
+        const std::string subject = "<meta " + std::string(length, 'x') + " charset=big5>";
+        ASSERT_TRUE(matcher.search(kMetaPattern, subject)) << length;
+        EXPECT_EQ(matcher.subMatchText(1, 1), "big5") << length;
+        // A pattern that backtracks at every position either finishes or gives up; it never
+        // brings the process down.
+        ASSERT_TRUE(matcher.search("(a|b)*c", std::string(length, 'a'))) << length;
+        EXPECT_EQ(matcher.subMatchText(1, 1), "") << length;
+    }
+}

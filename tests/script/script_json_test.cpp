@@ -49,16 +49,28 @@ INSTANTIATE_TEST_SUITE_P(
         Query{"wholeDocumentCompact",
               " {\r\n\t\"ret\" : 0 ,\n \"data\" : [ \"a\" , 1.5e2 , true , null , -0 ] } ", "",
               R"({"ret":0,"data":["a",150,true,null,0]})"},
-        // Integer-like keys enumerate first, the others in insertion order.
-        Query{"memberOrder", R"({"b":1,"2":2,"a":3,"1":4})", "", R"({"1":4,"2":2,"b":1,"a":3})"},
+        // Written from the reply's text, members keep the reply's order; written by the engine
+        // (a bracketed name is no plain path), integer-like names come first.
+        Query{"memberOrder", R"({"b":1,"2":2,"a":3,"1":4})", "", R"({"b":1,"2":2,"a":3,"1":4})"},
+        Query{"memberOrderEvaluated", R"({"o":{"b":1,"2":2,"a":3}})", R"(["o"])",
+              R"({"2":2,"b":1,"a":3})"},
         Query{"duplicateMember", R"({"a":1,"a":2})", "", R"({"a":2})"},
         Query{"stringEscapes", R"({"s":"tab\there \"q\" \\ \/ \u00e9\u0001"})", "s",
               "\"tab\\there \\\"q\\\" \\\\ / \xA8\xA6\\u0001\""},
+        // The serialiser's escape class, from the text and from the engine.
+        Query{"escapeClass", R"({"s":"\u2028\u00ad\u007f\u001f\ufeff\u2400"})", "s",
+              R"("\u2028\u00ad\u007f\u001f\ufeff\")"},
+        Query{"escapeClassEvaluated", R"({"s":"\u2028\u00ad\u007f\u001f\ufeff"})", R"(["s"])",
+              R"("\u2028\u00ad\u007f\u001f\ufeff")"},
         // U+2400 comes back as one backslash.
         Query{"symbolForNull", R"({"a":"x\u2400y"})", "a", R"("x\y")"},
         // Numbers beyond double range, as the engine's own literals read them.
         Query{"numbersOutOfRange", R"({"big":1e400,"tiny":-1e-400,"n":12345678901234567890})", "",
               R"({"big":null,"tiny":0,"n":12345678901234567000})"},
+        // Exponents longer than the engine's number reader takes.
+        Query{"hugeExponents", R"({"big":1e99999999,"tiny":-1E-099999999,"z":0e99999999})", "",
+              R"({"big":null,"tiny":0,"z":0})"},
+        Query{"hugeExponentWrapped", R"("[2e+99999999]")", "", "[null]"},
         // Scalars are documents too.
         Query{"scalarNumber", "0", "", "0"}, Query{"scalarTrue", " true ", "", "true"},
         Query{"scalarNull", "null", "", "null"},
@@ -80,6 +92,22 @@ TEST(ScriptJson, LoadReportsWhetherTheRootIsSet) {
     // Text after a NUL is not part of the text.
     EXPECT_TRUE(json.load(std::string("{\"ret\":3}\0{", 11)));
     EXPECT_EQ(json.getJsonText("ret"), "3");
+}
+
+TEST(ScriptJson, LargeReplyWithANumberBeyondDoubleRangeLoads) {
+    std::string reply = R"({"ret":0,"big":1e400,"data":[)";
+    int pools = 1;
+    for (; reply.size() < 229 * 1024; ++pools) {
+        reply += R"("pool",)";
+    }
+    reply += R"("last"]})";
+    ScriptJson json;
+    ASSERT_TRUE(json.load(reply));
+    EXPECT_EQ(json.getJsonText("ret"), "0");
+    EXPECT_EQ(json.getJsonText("big"), "null");
+    // The same answers with the whole document in the engine.
+    EXPECT_EQ(json.getJsonText(R"(["big"])"), "null");
+    EXPECT_EQ(json.getJsonText("data.length"), std::to_string(pools));
 }
 
 TEST(ScriptJson, EveryLoadStartsFromAnEmptyDocument) {

@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -94,18 +95,24 @@ protected:
         m_sim->setFault(endpoint, fault);
     }
 
-    // Waits (up to 20 s) until the log panel holds line.
-    bool waitForLine(std::string_view line) {
+    // Waits (up to 20 s) until done() holds.
+    template <typename Predicate> static bool eventually(Predicate done) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < deadline) {
-            for (const auto& written : m_window.lines(controls::kLogPanel)) {
-                if (written == line) {
-                    return true;
-                }
+            if (done()) {
+                return true;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return false;
+    }
+
+    // Waits (up to 20 s) until the log panel holds line.
+    bool waitForLine(std::string_view line) {
+        return eventually([&] {
+            const auto written = m_window.lines(controls::kLogPanel);
+            return std::find(written.begin(), written.end(), line) != written.end();
+        });
     }
 
     std::vector<Text> column(std::string_view list, int column) {

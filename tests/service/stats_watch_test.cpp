@@ -73,5 +73,16 @@ TEST_F(StatsWatchTest, OnePassFillsValidRecordsThenEndsAfterItsWaitOnXxx) {
               runtime::concat({"/file/7B75693D273DAFB8A3C8", kKeyDigestPart, ".txt"}));
 }
 
+TEST_F(StatsWatchTest, SigningInAgainEndsTheWatchDuringItsWait) {
+    addPoolRow("A1", "100-0-5-80-15-60-3-8-40-20-10-5");
+    std::thread watch([this] { service::watchPoolStatistics(m_window); });
+    ASSERT_TRUE(eventually([&] { return requests(sim::Endpoint::StatsFile).size() == 1; }));
+    const auto start = std::chrono::steady_clock::now();
+    service::endStatisticsWatches();
+    watch.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_THAT(requests(sim::Endpoint::StatsFile), SizeIs(1));
+}
+
 } // namespace
 } // namespace servicetest

@@ -1,0 +1,76 @@
+// Signing in again from the device menu, and the route remembered across a restart, on the real
+// window against the simulator with a real pz.ini.
+
+#include "app/main_window.h"
+#include "e2e/e2e_support.h"
+#include "runtime/controls.h"
+#include "runtime/state.h"
+#include "service/operations.h"
+#include "sim/simulator.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using e2e::pumpUntil;
+
+class SignInAgainTest : public e2e::RoadFixture {};
+
+TEST_F(SignInAgainTest, NewSignInReplacesTheOldOnesPoolsAndTheRouteSurvivesARestart) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator("first-key"));
+    m_sim->addUser("second-key");
+    m_sim->addPool("first-key", "A1", 2);
+    m_sim->addPool("second-key", "B7", 2);
+    ASSERT_NO_FATAL_FAILURE(openMainWindow());
+    runtime::Window& window = m_mainWindow->window();
+    const auto signInWith = [&](const char* key) {
+        control<QLineEdit>(controls::kKeyBox)->setText(QString::fromLatin1(key));
+        QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+        ASSERT_EQ(runtime::userKey(), key);
+        ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kPoolSummaryList) == 1; }));
+    };
+
+    QTest::mouseClick(m_mainWindow->control(controls::kRouteNetherlands), Qt::LeftButton);
+    ASSERT_NO_FATAL_FAILURE(signInWith("first-key"));
+    EXPECT_EQ(window.cellText(controls::kDeviceList, 0, 0), "A1");
+
+    m_mainWindow->menuItem(controls::kDeviceMenu, "重新登录")->trigger();
+    ASSERT_TRUE(pumpUntil([&] { return m_mainWindow->control(controls::kSignInPanel)->x() == 3; }));
+    EXPECT_EQ(window.text(controls::kKeyBox), "first-key");
+    EXPECT_TRUE(window.isChecked(controls::kRouteNetherlands));
+    EXPECT_EQ(window.rowCount(controls::kDeviceList), 0);
+    screenshot(QStringLiteral("sign-in-"), QStringLiteral("again"));
+
+    ASSERT_NO_FATAL_FAILURE(signInWith("second-key"));
+    EXPECT_EQ(window.rowCount(controls::kDeviceList), 1);
+    EXPECT_EQ(window.cellText(controls::kDeviceList, 0, 0), "B7");
+    EXPECT_EQ(window.cellText(controls::kPoolSummaryList, 0, 0), "B7");
+
+    // The next start reads the same pz.ini.
+    const std::unique_ptr<app::MainWindow> first = std::move(m_mainWindow);
+    ASSERT_NO_FATAL_FAILURE(openMainWindow());
+    EXPECT_TRUE(m_mainWindow->window().isChecked(controls::kRouteNetherlands));
+    EXPECT_FALSE(m_mainWindow->window().isChecked(controls::kRouteMalaysia));
+    // The watch leaves the first window before it goes.
+    service::endStatisticsWatches();
+    QTest::qWait(300);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    runtime::initProcessState();
+    testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    std::fflush(stdout);
+    // The statistics watch started by the sign-in still runs against the window.
+    std::_Exit(result);
+}
