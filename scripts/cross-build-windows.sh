@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# Cross-compiles the Qt-free layers (runtime, script, http, service codecs) for Windows with
-# MinGW-w64, against the Windows libraries of ../shared/windows (unpacked under build/), so the
-# Windows sources keep compiling.
+# Cross-builds PoolDesk for Windows with MinGW-w64 against the unpacked Windows sysroot: the
+# client pooldesk.exe, the overlay and every test that runs on Windows (preset mingw).
+# Usage: scripts/cross-build-windows.sh [target...]   (everything by default)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-sysroot=build/win-sysroot
-if [ ! -d "$sysroot/prefix" ]; then
-  mkdir -p "$sysroot"
-  tar -xJf ../shared/windows/sysroot-mingw64.tar.xz -C "$sysroot"
-fi
+bash scripts/windows-sysroot.sh
 cmake --preset mingw
-cmake --build --preset mingw --target pooldesk_runtime pooldesk_script pooldesk_script_json \
-  pooldesk_http pooldesk_service_codec
+if [ $# -eq 0 ]; then
+  cmake --build --preset mingw
+else
+  cmake --build --preset mingw --target "$@"
+fi

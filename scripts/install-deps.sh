@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages PoolDesk builds, tests and runs with, when any is missing.
 # Usage: scripts/install-deps.sh [--demo]   (--demo: only what building and running the demo
-# needs, without the Windows cross-compiler and the formatter)
+# needs, without the Windows cross-compiler, Wine, the virtual display and the formatter)
 set -euo pipefail
 
 # libqt6gui6 (pulled in by qt6-base-dev) carries the X11, offscreen and GIF plugins the client
@@ -14,7 +14,10 @@ packages=(
   fonts-wqy-microhei
 )
 if [ "${1:-}" != "--demo" ]; then
-  packages+=(g++-mingw-w64-x86-64 clang-format clang libclang-rt-14-dev)
+  # The Windows build: MinGW-w64 (posix threads), GoogleTest's sources built for it, Wine and a
+  # virtual X display to run its tests; clang and its runtime for the fuzzers.
+  packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format clang
+             libclang-rt-14-dev)
 fi
 
 missing=()

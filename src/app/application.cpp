@@ -1,14 +1,16 @@
 #include "app/application.h"
 
 #include "app/command_line.h"
+#include "app/console.h"
 #include "app/main_window.h"
+#include "app/outer_frame.h"
+#include "app/qt_text.h"
 #include "runtime/state.h"
 #include "runtime/threads.h"
 #include "service/endpoints.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QPixmap>
 #include <QTimer>
 
@@ -36,7 +38,7 @@ void applyEndpointOverrides(const CommandLine& commandLine) {
 
 [[noreturn]] void saveScreenshotAndQuit(MainWindow& window, const QString& file) {
     window.syncViews();
-    const bool saved = window.grab().save(file, "PNG");
+    const bool saved = grabWholeWindow(window).save(file, "PNG");
     if (!saved) {
         std::fprintf(stderr, "pooldesk: could not write %s\n", qPrintable(file));
     }
@@ -53,6 +55,7 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
     QApplication application(argc, argv);
     const CommandLine commandLine = parseCommandLine(QApplication::arguments());
     if (commandLine.showHelp || !commandLine.error.isEmpty()) {
+        reachStartingConsole();
         if (!commandLine.error.isEmpty()) {
             std::fprintf(stderr, "pooldesk: %s\n", qPrintable(commandLine.error));
         }
@@ -60,13 +63,14 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
         return commandLine.showHelp ? 0 : 2;
     }
 
-    QDir::setCurrent(QFile::decodeName(runtime::runDirectory().c_str()));
+    QDir::setCurrent(toQString(runtime::runDirectory()));
     runtime::initProcessState();
     runtime::registerStateAtExit();
     applyEndpointOverrides(commandLine);
 
     MainWindow window;
     window.show();
+    placeOuterFrame(window);
     if (!commandLine.screenshotFile.isEmpty()) {
         QTimer::singleShot(0, &window, [&window, file = commandLine.screenshotFile] {
             saveScreenshotAndQuit(window, file);

@@ -7,6 +7,10 @@
 
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace overlay::detail {
 
 namespace {
@@ -37,12 +41,38 @@ private:
     std::vector<OverlayHandle> m_handles;
 };
 
-thread_local ThreadOverlays t_threadOverlays;
+#ifdef _WIN32
+
+// MinGW keeps thread_local objects in emulated TLS, whose storage can be freed before the
+// object's destructor runs at thread exit; a fiber-local slot's callback runs while the thread
+// is still whole, so the list lives on the heap and that callback destroys it.
+void WINAPI destroyThreadOverlays(void* overlays) {
+    delete static_cast<ThreadOverlays*>(overlays);
+}
+
+ThreadOverlays& threadOverlays() {
+    static const DWORD slot = FlsAlloc(destroyThreadOverlays);
+    auto* overlays = static_cast<ThreadOverlays*>(FlsGetValue(slot));
+    if (overlays == nullptr) {
+        overlays = new ThreadOverlays;
+        FlsSetValue(slot, overlays);
+    }
+    return *overlays;
+}
+
+#else
+
+ThreadOverlays& threadOverlays() {
+    thread_local ThreadOverlays overlays;
+    return overlays;
+}
+
+#endif
 
 } // namespace
 
 void removeWhenThisThreadEnds(OverlayHandle overlay) {
-    t_threadOverlays.add(overlay);
+    threadOverlays().add(overlay);
 }
 
 } // namespace overlay::detail

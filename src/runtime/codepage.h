@@ -1,7 +1,9 @@
 #pragma once
 // Code-page conversion: the one place where GBK text meets UTF-16 / UTF-8 or another charset.
-// GBK here is Windows code page 936 (0x80 is U+20AC). Characters without a form in the target
-// are replaced the way the platform converter does by default ('?').
+// GBK here is Windows code page 936 as Windows reads it (0x80 is U+20AC, 0xFF is U+F8F5, the
+// user-defined cells are Private Use Area characters), on every platform. Bad input never fails
+// a conversion: a lead byte with a byte that cannot follow it becomes one '?', a lone lead byte
+// at the end '?', a character without a form in the target '?' (no best-fit look-alikes).
 
 #include "runtime/text.h"
 

@@ -1,5 +1,6 @@
 #include "runtime/charset_names.h"
 #include "runtime/codepage.h"
+#include "runtime/cp936_posix.h"
 
 #include <iconv.h>
 
@@ -63,6 +64,7 @@ private:
 };
 
 constexpr std::string_view kWideQuestionMark{"?\0", 2};
+constexpr std::string_view kReplacementCharacter{"\xFD\xFF", 2};
 
 std::string utf16ToBytes(std::u16string_view utf16) {
     std::string bytes;
@@ -98,20 +100,22 @@ std::string convert(const char* to, const char* from, std::string_view input,
 
 } // namespace
 
+// Code page 936 itself is read and written by cp936_posix, the way Windows does; UTF-8 goes
+// through UTF-16 as on Windows, a byte UTF-8 cannot read becoming U+FFFD and so '?'.
 std::u16string gbkToUtf16(std::string_view gbk) {
-    return bytesToUtf16(convert("UTF-16LE", "CP936", gbk, kWideQuestionMark, 1));
+    return cp936ToUtf16(gbk);
 }
 
 Text utf16ToGbk(std::u16string_view utf16) {
-    return convert("CP936", "UTF-16LE", utf16ToBytes(utf16), "?", 2);
+    return utf16ToCp936(utf16);
 }
 
 std::string gbkToUtf8(std::string_view gbk) {
-    return convert("UTF-8", "CP936", gbk, "?", 1);
+    return convert("UTF-8", "UTF-16LE", utf16ToBytes(cp936ToUtf16(gbk)), "?", 2);
 }
 
 Text utf8ToGbk(std::string_view utf8) {
-    return convert("CP936", "UTF-8", utf8, "?", 1);
+    return utf16ToCp936(bytesToUtf16(convert("UTF-16LE", "UTF-8", utf8, kReplacementCharacter, 1)));
 }
 
 std::optional<Text> charsetToGbk(std::string_view bytes, std::string_view charsetName) {

@@ -34,13 +34,15 @@ std::string fromUtf16(UINT codePage, std::u16string_view utf16) {
     }
     const std::wstring wide(utf16.begin(), utf16.end());
     const int size = static_cast<int>(wide.size());
+    // No best-fit look-alikes ('a' for U+00AA): what has no form becomes '?'.
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const int needed =
-        WideCharToMultiByte(codePage, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) {
         return {};
     }
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(codePage, 0, wide.data(), size, bytes.data(), needed, nullptr, nullptr);
+    WideCharToMultiByte(codePage, flags, wide.data(), size, bytes.data(), needed, nullptr, nullptr);
     return bytes;
 }
 

@@ -51,4 +51,34 @@ std::int64_t delayMilliseconds(std::int64_t amount, int unit) {
     return static_cast<std::int64_t>(std::min(milliseconds, kLongest));
 }
 
+bool responsiveDelay(std::int64_t amount, int unit) {
+    using Clock = std::chrono::steady_clock;
+    // steady_clock counts nanoseconds in 64 bits; a century is as good as forever here.
+    constexpr std::int64_t kCentury = 100LL * 366 * 24 * 3600 * 1000;
+    const std::chrono::milliseconds length{std::min(delayMilliseconds(amount, unit), kCentury)};
+    const Clock::time_point deadline = Clock::now() + length;
+    for (;;) {
+        const auto remaining = deadline - Clock::now();
+        if (remaining <= Clock::duration::zero()) {
+            return true;
+        }
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(remaining);
+        // Looked up on every pass: the pump may be installed or removed while a delay runs.
+        if (EventPump* pump = pumpForThisThread()) {
+            pump->waitAndProcessEvents(wait);
+        } else {
+            waitWithoutPump(wait);
+        }
+    }
+}
+
+void processPendingEvents() {
+    // A GUI toolkit on this thread dispatches the native messages along with its own events.
+    if (EventPump* pump = pumpForThisThread()) {
+        pump->processPendingEvents();
+        return;
+    }
+    dispatchNativeEvents();
+}
+
 } // namespace runtime

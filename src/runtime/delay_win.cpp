@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace runtime {
 
 namespace {
@@ -10,51 +12,28 @@ namespace {
 // QS_SENDMESSAGE | QS_HOTKEY: raw input does not wake the wait.
 constexpr DWORD kWakeMask = 0xFF;
 
-void dispatchWaitingMessages() {
+} // namespace
+
+void waitWithoutPump(std::chrono::milliseconds timeout) {
+    const auto capped = std::min<std::chrono::milliseconds::rep>(timeout.count(), INFINITE - 1);
+    const DWORD woke =
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(capped), kWakeMask);
+    if (woke == WAIT_OBJECT_0) {
+        dispatchNativeEvents();
+    }
+}
+
+void dispatchNativeEvents() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             // Leave the quit request for the thread's own message loop.
             PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
-}
-
-} // namespace
-
-bool responsiveDelay(std::int64_t amount, int unit) {
-    LARGE_INTEGER due;
-    // Negative: relative to now, in 100-nanosecond units.
-    due.QuadPart = -delayMilliseconds(amount, unit) * 10000;
-    HANDLE timer = CreateWaitableTimerA(nullptr, FALSE, nullptr);
-    if (timer == nullptr) {
-        return false;
-    }
-    if (!SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE)) {
-        CloseHandle(timer);
-        return false;
-    }
-    for (;;) {
-        const DWORD woke = MsgWaitForMultipleObjects(1, &timer, FALSE, INFINITE, kWakeMask);
-        if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) {
-            break;
-        }
-        processPendingEvents();
-    }
-    CloseHandle(timer);
-    return true;
-}
-
-void processPendingEvents() {
-    // A GUI toolkit on this thread dispatches the native messages along with its own events.
-    if (EventPump* pump = pumpForThisThread()) {
-        pump->processPendingEvents();
-        return;
-    }
-    dispatchWaitingMessages();
 }
 
 } // namespace runtime

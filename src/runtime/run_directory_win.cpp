@@ -1,14 +1,17 @@
+#include "runtime/codepage.h"
 #include "runtime/threads.h"
 
 #include <windows.h>
 
 namespace runtime {
 
+// The executable's folder as GBK text, read through the wide API so the system's ANSI code
+// page does not matter.
 std::string runDirectory() {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
-            GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             return ".";
         }
@@ -18,12 +21,12 @@ std::string runDirectory() {
         }
         path.resize(path.size() * 2); // truncated: try a larger buffer
     }
-    const std::size_t separator = path.find_last_of("\\/");
-    if (separator == std::string::npos) {
+    const std::size_t separator = path.find_last_of(L"\\/");
+    if (separator == std::wstring::npos) {
         return ".";
     }
     path.resize(separator);
-    return path;
+    return utf16ToGbk(std::u16string(path.begin(), path.end()));
 }
 
 } // namespace runtime

@@ -1,4 +1,4 @@
-// gtest main for the window tests: a QApplication on the offscreen platform, the process state
+// gtest main for the window tests: a QApplication (offscreen by default), the process state
 // the window's creation handler expects, and the service endpoints at their defaults.
 #include "runtime/state.h"
 
@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless the run names a platform (the windows one under Wine).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication application(argc, argv);
     runtime::initProcessState();
     testing::InitGoogleTest(&argc, argv);

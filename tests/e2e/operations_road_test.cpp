@@ -144,7 +144,10 @@ TEST_F(OperationsRoadTest, StatisticsLightingAndClearingPulledOutPorts) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless the run names a platform (the windows one under Wine).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication application(argc, argv);
     runtime::initProcessState();
     testing::InitGoogleTest(&argc, argv);

@@ -1,6 +1,7 @@
 // The engine with the platform transport against servers on 127.0.0.1.
 #include "http/engine.h"
 #include "runtime/codepage.h"
+#include "support/wine.h"
 #include "test_server.h"
 
 #include <gmock/gmock.h>
@@ -92,18 +93,27 @@ TEST_F(EngineLoopbackTest, OnlyTheEngineHeadersGoOut) {
     const std::string request = raw.lastRequest();
     EXPECT_THAT(request, StartsWith("GET /x HTTP/1.1\r\n"));
     const std::string host = raw.url("").substr(7);
-    EXPECT_EQ(headerLines(request),
-              (std::set<std::string>{
-                  "Host: " + host,
-                  "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; "
-                  "Trident/5.0)",
-                  "Accept: text/html, application/xhtml+xml, */*", "Accept-Encoding: identity",
-                  "Accept-Language: zh-cn", "Cache-Control: no-cache"}));
+    // WinHTTP adds its connection header to every request; libcurl adds nothing.
+#ifdef _WIN32
+    const std::set<std::string> transportLines{"Connection: Keep-Alive"};
+#else
+    const std::set<std::string> transportLines{};
+#endif
+    std::set<std::string> expected{
+        "Host: " + host,
+        "User-Agent: Mozilla/5.0 (compatible; MSIE 9.0; Windows NT 6.1; WOW64; Trident/5.0)",
+        "Accept: text/html, application/xhtml+xml, */*",
+        "Accept-Encoding: identity",
+        "Accept-Language: zh-cn",
+        "Cache-Control: no-cache"};
+    expected.insert(transportLines.begin(), transportLines.end());
+    EXPECT_EQ(headerLines(request), expected);
 
     const ByteArray body(2'000'000, 'b'); // large enough for libcurl to want "Expect"
     run({.url = raw.url("/p"), .method = 1, .completeHeaders = false, .bodyBytes = &body}, out);
-    EXPECT_EQ(headerLines(raw.lastRequest()),
-              (std::set<std::string>{"Host: " + host, "Content-Length: 2000000"}));
+    expected = {"Host: " + host, "Content-Length: 2000000"};
+    expected.insert(transportLines.begin(), transportLines.end());
+    EXPECT_EQ(headerLines(raw.lastRequest()), expected);
     EXPECT_EQ(raw.lastRequest().size() - raw.lastRequest().find("\r\n\r\n") - 4, body.size());
 
     // An empty path with a query asks for "/" alone.
@@ -126,8 +136,11 @@ TEST_F(EngineLoopbackTest, LoneLineBreaksInHeadersNeverReachTheWire) {
         }
     }
     const std::set<std::string> lines = headerLines(request);
-    for (const char* line : {"X-A: 1", "X-B: 2", "X-C: 3", "X-Empty:"}) {
+    for (const char* line : {"X-A: 1", "X-B: 2", "X-C: 3"}) {
         EXPECT_EQ(lines.count(line), 1U) << line;
+    }
+    if (!pooldesk::testing::underWine()) { // Wine's WinHTTP leaves out a header without a value
+        EXPECT_EQ(lines.count("X-Empty:"), 1U);
     }
 
     // Without normalisation a line holding no ":" is a malformed header.
@@ -171,14 +184,18 @@ TEST_F(EngineLoopbackTest, RedirectsFollowedOrNot) {
     EXPECT_EQ(out.statusText, "200 OK");
     EXPECT_EQ(out.redirectLocation, "before");
 
-    // A redirected POST continues as a GET, as browsers do.
-    EXPECT_EQ(run({.url = server.url("/redirect"), .method = 1, .bodyText = "a=1"}, out),
-              "GET /echo/target|");
-
     EXPECT_EQ(run({.url = server.url("/redirect"), .noRedirect = true}, out), "moved");
     EXPECT_EQ(out.statusText, "302 Found");
     EXPECT_EQ(out.redirectLocation, "/echo/target");
     EXPECT_EQ(out.receivedCookies, "hop=1");
+
+    if (pooldesk::testing::underWine()) {
+        GTEST_SKIP() << "Wine's WinHTTP re-sends a POST redirected by 302 as a GET that still "
+                        "carries the POST's Content-Length";
+    }
+    // A redirected POST continues as a GET, as browsers do.
+    EXPECT_EQ(run({.url = server.url("/redirect"), .method = 1, .bodyText = "a=1"}, out),
+              "GET /echo/target|");
 }
 
 TEST_F(EngineLoopbackTest, CookiesRoundTrip) {
@@ -193,10 +210,15 @@ TEST_F(EngineLoopbackTest, CookiesRoundTrip) {
 TEST_F(EngineLoopbackTest, CookiesSetOnARedirectTravelOnOnlyWhenCookiesAreSent) {
     EXPECT_EQ(run({.url = server.url("/cookies/redirect")}, out), "");
     out.sendCookies = "a=1";
-    EXPECT_EQ(run({.url = server.url("/cookies/redirect")}, out), "hop=1; a=1");
+    // Wine's WinHTTP puts the cookie it keeps from the redirect after the request's own.
+    EXPECT_EQ(run({.url = server.url("/cookies/redirect")}, out),
+              pooldesk::testing::underWine() ? "a=1; hop=1" : "hop=1; a=1");
 }
 
 TEST_F(EngineLoopbackTest, CredentialsAndNamedProxy) {
+    if (pooldesk::testing::underWine()) {
+        GTEST_SKIP() << "Wine's WinHTTP resolves the \"http=host:port\" proxy form as a host name";
+    }
     RawServer proxy{std::string(kOkReply)};
     const std::string proxyAddress = proxy.url("").substr(7);
     EXPECT_EQ(run({.url = "http://pool.example:8080/x?y=1",
@@ -215,6 +237,10 @@ TEST_F(EngineLoopbackTest, CredentialsAndNamedProxy) {
 }
 
 TEST_F(EngineLoopbackTest, ServerThatNeverAnswersTimesOut) {
+    if (pooldesk::testing::underWine()) {
+        GTEST_SKIP() << "Wine's WinHTTP does not apply the receive time-out; the call would "
+                        "wait for ever";
+    }
     RawServer silent{"", false};
     EXPECT_EQ(run({.url = silent.url("/"), .timeoutSeconds = 1}, out), "");
     EXPECT_EQ(out.statusText, runtime::gbk("712 服务器未响应!"));

@@ -1,17 +1,13 @@
 #include "test_server.h"
 
-#include <httplib.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace http::testing {
 namespace {
+
+constexpr int kPollMs = 50;
 
 std::string lowerAscii(std::string text) {
     for (char& c : text) {
@@ -22,121 +18,236 @@ std::string lowerAscii(std::string text) {
     return text;
 }
 
-int listenOnLoopback(int& port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof(address);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::listen(fd, 16) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        throw std::runtime_error("cannot listen on loopback");
+std::string trimmed(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    const auto last = text.find_last_not_of(" \t");
+    return first == std::string_view::npos ? std::string()
+                                           : std::string(text.substr(first, last - first + 1));
+}
+
+// Bytes arriving on a connection, read as the parser asks for them.
+class Reader final {
+public:
+    Reader(const Socket& socket, const std::atomic<bool>& stopping)
+        : m_socket(socket), m_stopping(stopping) {}
+
+    // Everything up to and including the delimiter; false when the peer stops first.
+    bool until(std::string_view delimiter, std::string& out) {
+        for (;;) {
+            const std::size_t at = m_buffer.find(delimiter);
+            if (at != std::string::npos) {
+                out = m_buffer.substr(0, at + delimiter.size());
+                m_buffer.erase(0, at + delimiter.size());
+                return true;
+            }
+            if (!fill()) {
+                return false;
+            }
+        }
     }
-    port = ntohs(address.sin_port);
-    return fd;
+    bool exactly(std::size_t size, std::string& out) {
+        while (m_buffer.size() < size) {
+            if (!fill()) {
+                return false;
+            }
+        }
+        out.append(m_buffer, 0, size);
+        m_buffer.erase(0, size);
+        return true;
+    }
+
+private:
+    bool fill() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!m_stopping && std::chrono::steady_clock::now() < deadline) {
+            char piece[16384];
+            const long got = m_socket.receive(piece, sizeof piece, kPollMs);
+            if (got > 0) {
+                m_buffer.append(piece, static_cast<std::size_t>(got));
+                return true;
+            }
+            if (got == 0) {
+                return false;
+            }
+        }
+        return false;
+    }
+
+    const Socket& m_socket;
+    const std::atomic<bool>& m_stopping;
+    std::string m_buffer;
+};
+
+// The request head and body; Content-Length and chunked bodies, "100 Continue" when asked.
+bool readRequest(Reader& reader, const Socket& client, SeenRequest& request) {
+    std::string head;
+    if (!reader.until("\r\n\r\n", head)) {
+        return false;
+    }
+    std::size_t lineEnd = head.find("\r\n");
+    const std::string requestLine = head.substr(0, lineEnd);
+    const std::size_t firstSpace = requestLine.find(' ');
+    const std::size_t lastSpace = requestLine.rfind(' ');
+    if (firstSpace == std::string::npos || lastSpace <= firstSpace) {
+        return false;
+    }
+    request.method = requestLine.substr(0, firstSpace);
+    request.target = requestLine.substr(firstSpace + 1, lastSpace - firstSpace - 1);
+    while (lineEnd + 4 < head.size()) {
+        const std::size_t next = head.find("\r\n", lineEnd + 2);
+        const std::string line = head.substr(lineEnd + 2, next - lineEnd - 2);
+        const std::size_t colon = line.find(':');
+        if (colon != std::string::npos) {
+            request.headers.emplace(lowerAscii(line.substr(0, colon)),
+                                    trimmed(std::string_view(line).substr(colon + 1)));
+        }
+        lineEnd = next;
+    }
+    const auto header = [&request](const char* name) {
+        const auto found = request.headers.find(name);
+        return found == request.headers.end() ? std::string() : lowerAscii(found->second);
+    };
+    if (header("expect") == "100-continue") {
+        client.sendAll("HTTP/1.1 100 Continue\r\n\r\n");
+    }
+    if (header("transfer-encoding") == "chunked") {
+        for (;;) {
+            std::string sizeLine;
+            if (!reader.until("\r\n", sizeLine)) {
+                return false;
+            }
+            const std::size_t size = std::stoul(sizeLine, nullptr, 16);
+            std::string ignored;
+            if (size == 0) {
+                return reader.until("\r\n", ignored);
+            }
+            if (!reader.exactly(size, request.body) || !reader.exactly(2, ignored)) {
+                return false;
+            }
+        }
+    }
+    const std::string length = header("content-length");
+    return length.empty() || reader.exactly(std::stoul(length), request.body);
+}
+
+struct Reply {
+    int status = 200;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    std::size_t declaredLength = std::string::npos; // a Content-Length other than the body's
+};
+
+std::string statusLine(int status) {
+    switch (status) {
+    case 200:
+        return "HTTP/1.1 200 OK\r\n";
+    case 302:
+        return "HTTP/1.1 302 Found\r\n";
+    default:
+        return "HTTP/1.1 404 Not Found\r\n";
+    }
+}
+
+std::string queryValue(const std::string& target, const std::string& name) {
+    const std::size_t at = target.find(name + "=");
+    if (at == std::string::npos) {
+        return {};
+    }
+    const std::size_t start = at + name.size() + 1;
+    return target.substr(start, target.find('&', start) - start);
 }
 
 } // namespace
 
-TestServer::TestServer() : m_server(std::make_unique<httplib::Server>()) {
-    httplib::Server& server = *m_server;
-    const auto seen = [this](const httplib::Request& request) {
-        SeenRequest copy{request.method, request.target, request.body, {}};
-        for (const auto& [name, value] : request.headers) {
-            if (name != "REMOTE_ADDR" && name != "REMOTE_PORT" && name != "LOCAL_ADDR" &&
-                name != "LOCAL_PORT") {
-                copy.headers.emplace(lowerAscii(name), value);
-            }
-        }
-        record(copy);
-    };
-    const auto echo = [seen](const httplib::Request& request, httplib::Response& response) {
-        seen(request);
-        response.set_content(request.method + " " + request.target + "|" + request.body,
-                             "text/plain");
-    };
-    server.Get("/echo.*", echo);
-    server.Post("/echo.*", echo);
-    server.Put("/echo.*", echo);
-    server.Patch("/echo.*", echo);
-    server.Delete("/echo.*", echo);
-    server.Options("/echo.*", echo);
-
-    server.Get("/status/404", [](const httplib::Request&, httplib::Response& response) {
-        response.status = 404;
-        response.set_content("no such page", "text/plain");
-    });
-    const auto redirect = [seen](const httplib::Request& request, httplib::Response& response) {
-        seen(request);
-        response.status = 302;
-        response.set_header("Location", "/echo/target");
-        response.set_header("Set-Cookie", "hop=1; path=/");
-        response.set_content("moved", "text/plain");
-    };
-    server.Get("/redirect", redirect);
-    server.Post("/redirect", redirect);
-    server.Get("/cookies/redirect", [](const httplib::Request&, httplib::Response& response) {
-        response.status = 302;
-        response.set_header("Location", "/cookies/echo");
-        response.set_header("Set-Cookie", "hop=1; path=/");
-    });
-    server.Get("/cookies/set", [](const httplib::Request&, httplib::Response& response) {
-        response.set_header("Set-Cookie", "sid=42; path=/");
-        response.set_header("Set-Cookie", "lang=zh; HttpOnly");
-        response.set_header("Set-Cookie", "old=deleted; path=/");
-        response.set_content("set", "text/plain");
-    });
-    server.Get("/cookies/echo",
-               [seen](const httplib::Request& request, httplib::Response& response) {
-                   seen(request);
-                   std::string cookies;
-                   for (auto [at, end] = request.headers.equal_range("Cookie"); at != end; ++at) {
-                       cookies += (cookies.empty() ? "" : " | ") + at->second;
-                   }
-                   response.set_content(cookies, "text/plain");
-               });
-    server.Get("/nul", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content(std::string("ab\0cd", 5), "application/octet-stream");
-    });
-    server.Get("/utf8", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content("<html><meta charset=\"utf-8\">\xe5\x88\xb7\xe6\x96\xb0</html>",
-                             "text/html");
-    });
-    server.Get("/big", [](const httplib::Request& request, httplib::Response& response) {
-        const std::size_t size = std::stoul(request.get_param_value("size"));
-        response.set_content_provider(
-            size, "application/octet-stream",
-            [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-                std::string piece(std::min<std::size_t>(length, 64 * 1024), '\0');
-                for (std::size_t i = 0; i < piece.size(); ++i) {
-                    piece[i] = static_cast<char>('a' + (offset + i) % 26);
-                }
-                return sink.write(piece.data(), piece.size());
-            });
-    });
-    server.Get("/truncated", [](const httplib::Request&, httplib::Response& response) {
-        response.set_content_provider(
-            1000, "text/plain", [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                if (offset > 0) {
-                    return false; // the connection drops after the first 100 bytes
-                }
-                const std::string piece(100, 'p');
-                return sink.write(piece.data(), piece.size());
-            });
-    });
-
-    m_port = server.bind_to_any_port("127.0.0.1");
-    if (m_port <= 0) {
-        throw std::runtime_error("cannot bind the test server");
-    }
-    m_thread = std::thread([&server] { server.listen_after_bind(); });
+TestServer::TestServer() {
+    m_listener = Socket::listenOnLoopback(m_port);
+    m_thread = std::thread([this] { acceptConnections(); });
 }
 
 TestServer::~TestServer() {
-    m_server->stop();
+    m_stopping = true;
     m_thread.join();
+}
+
+void TestServer::acceptConnections() {
+    while (!m_stopping) {
+        Socket client = m_listener.accept(kPollMs);
+        if (client.valid()) {
+            m_connections.emplace_back(
+                [this, connection = std::move(client)] { serve(connection); });
+        }
+    }
+    for (std::thread& connection : m_connections) {
+        connection.join();
+    }
+}
+
+void TestServer::serve(const Socket& client) {
+    Reader reader(client, m_stopping);
+    SeenRequest request;
+    if (!readRequest(reader, client, request)) {
+        return;
+    }
+    const std::string path = request.target.substr(0, request.target.find('?'));
+    const std::string& method = request.method;
+    Reply reply;
+    reply.headers.emplace_back("Content-Type", "text/plain");
+    if (path.starts_with("/echo")) {
+        record(request);
+        reply.body = method + " " + request.target + "|" + request.body;
+    } else if (path == "/status/404") {
+        reply.status = 404;
+        reply.body = "no such page";
+    } else if (path == "/redirect" && (method == "GET" || method == "POST")) {
+        record(request);
+        reply.status = 302;
+        reply.headers.emplace_back("Location", "/echo/target");
+        reply.headers.emplace_back("Set-Cookie", "hop=1; path=/");
+        reply.body = "moved";
+    } else if (path == "/cookies/redirect") {
+        reply.status = 302;
+        reply.headers.emplace_back("Location", "/cookies/echo");
+        reply.headers.emplace_back("Set-Cookie", "hop=1; path=/");
+    } else if (path == "/cookies/set") {
+        reply.headers.emplace_back("Set-Cookie", "sid=42; path=/");
+        reply.headers.emplace_back("Set-Cookie", "lang=zh; HttpOnly");
+        reply.headers.emplace_back("Set-Cookie", "old=deleted; path=/");
+        reply.body = "set";
+    } else if (path == "/cookies/echo") {
+        record(request);
+        for (auto [at, end] = request.headers.equal_range("cookie"); at != end; ++at) {
+            reply.body += (reply.body.empty() ? "" : " | ") + at->second;
+        }
+    } else if (path == "/nul") {
+        reply.headers[0].second = "application/octet-stream";
+        reply.body.assign("ab\0cd", 5);
+    } else if (path == "/utf8") {
+        reply.headers[0].second = "text/html";
+        reply.body = "<html><meta charset=\"utf-8\">\xe5\x88\xb7\xe6\x96\xb0</html>";
+    } else if (path == "/big") {
+        reply.headers[0].second = "application/octet-stream";
+        reply.body.resize(std::stoul(queryValue(request.target, "size")));
+        for (std::size_t i = 0; i < reply.body.size(); ++i) {
+            reply.body[i] = static_cast<char>('a' + i % 26);
+        }
+    } else if (path == "/truncated") {
+        reply.body.assign(100, 'p'); // the connection drops after these 100 of 1000 bytes
+        reply.declaredLength = 1000;
+    } else {
+        reply.status = 404;
+        reply.body.clear();
+    }
+
+    std::string head = statusLine(reply.status);
+    for (const auto& [name, value] : reply.headers) {
+        head += name + ": " + value + "\r\n";
+    }
+    const std::size_t length =
+        reply.declaredLength != std::string::npos ? reply.declaredLength : reply.body.size();
+    head += "Content-Length: " + std::to_string(length) + "\r\nConnection: close\r\n\r\n";
+    if (client.sendAll(head) && method != "HEAD") {
+        client.sendAll(reply.body);
+    }
 }
 
 std::string TestServer::url(std::string_view target) const {
@@ -154,14 +265,13 @@ void TestServer::record(const SeenRequest& request) {
 }
 
 RawServer::RawServer(std::string reply, bool answer) : m_reply(std::move(reply)), m_answer(answer) {
-    m_listener = listenOnLoopback(m_port);
+    m_listener = Socket::listenOnLoopback(m_port);
     m_thread = std::thread([this] { serve(); });
 }
 
 RawServer::~RawServer() {
     m_stopping = true;
     m_thread.join();
-    ::close(m_listener);
 }
 
 std::string RawServer::url(std::string_view target) const {
@@ -175,24 +285,19 @@ std::string RawServer::lastRequest() const {
 
 void RawServer::serve() {
     while (!m_stopping) {
-        pollfd listening{m_listener, POLLIN, 0};
-        if (::poll(&listening, 1, 50) <= 0) {
-            continue;
-        }
-        const int client = ::accept(m_listener, nullptr, nullptr);
-        if (client < 0) {
+        const Socket client = m_listener.accept(kPollMs);
+        if (!client.valid()) {
             continue;
         }
         std::string request;
         std::size_t wanted = std::string::npos;
         while (!m_stopping && request.size() < wanted) {
-            pollfd readable{client, POLLIN, 0};
-            if (::poll(&readable, 1, 50) <= 0) {
+            char buffer[4096];
+            const long got = client.receive(buffer, sizeof(buffer), kPollMs);
+            if (got < 0) {
                 continue;
             }
-            char buffer[4096];
-            const ssize_t got = ::recv(client, buffer, sizeof(buffer), 0);
-            if (got <= 0) {
+            if (got == 0) {
                 break;
             }
             request.append(buffer, static_cast<std::size_t>(got));
@@ -209,20 +314,18 @@ void RawServer::serve() {
             m_lastRequest = request;
         }
         if (m_answer) {
-            ::send(client, m_reply.data(), m_reply.size(), MSG_NOSIGNAL);
+            client.sendAll(m_reply);
         } else {
             while (!m_stopping) {
-                ::usleep(20'000);
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
         }
-        ::close(client);
     }
 }
 
 int closedPort() {
     int port = 0;
-    const int fd = listenOnLoopback(port);
-    ::close(fd);
+    Socket::listenOnLoopback(port);
     return port;
 }
 

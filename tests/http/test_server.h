@@ -1,18 +1,18 @@
 #pragma once
-// Loopback servers for the engine tests: a cpp-httplib server with the routes the tests ask
-// for, and a raw listener for replies no well-behaved server would send.
+// Loopback servers for the engine tests, on plain sockets so one server serves both the
+// libcurl and the WinHTTP builds: a small HTTP/1.1 server with the routes the tests ask for
+// (one request per connection), and a raw listener for replies no well-behaved server would
+// send.
+
+#include "loopback_socket.h"
 
 #include <atomic>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
-
-namespace httplib {
-class Server;
-}
+#include <vector>
 
 namespace http::testing {
 
@@ -39,11 +39,15 @@ public:
     SeenRequest lastRequest() const;
 
 private:
+    void acceptConnections();
+    void serve(const Socket& client);
     void record(const SeenRequest& request);
 
-    std::unique_ptr<httplib::Server> m_server;
-    std::thread m_thread;
+    Socket m_listener;
     int m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_thread;
+    std::vector<std::thread> m_connections; // on m_thread only
     mutable std::mutex m_mutex;
     SeenRequest m_last;
 };
@@ -66,7 +70,7 @@ private:
 
     std::string m_reply;
     bool m_answer;
-    int m_listener = -1;
+    Socket m_listener;
     int m_port = 0;
     std::atomic<bool> m_stopping{false};
     std::thread m_thread;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -23,17 +24,39 @@ TEST(CodePage, ByteEightyIsTheEuroSignAsOnWindows) {
     EXPECT_EQ(runtime::utf16ToGbk(u"\u20AC"), "\x80");
 }
 
-TEST(CodePage, BadInputIsReplacedNotDropped) {
-    // A lone lead byte at the end, an invalid pair, and a character GBK cannot hold.
-    EXPECT_EQ(runtime::gbkToUtf16("ab\xB0"), u"ab?");
-    EXPECT_EQ(runtime::gbkToUtf16("\x81\x20z"), u"? z");
+// What MultiByteToWideChar / WideCharToMultiByte(936) give on Windows; both platforms agree.
+TEST(CodePage, BadAndPrivateBytesReadAsOnWindows) {
+    struct Case {
+        std::string_view gbk;
+        std::u16string_view utf16;
+    };
+    const Case cases[] = {
+        {"ab\xB0", u"ab?"},            // lone lead byte at the end
+        {"\x81\x20z", u"?z"},          // a lead byte takes the byte after it along
+        {"\x81\x7F\x81\xFFz", u"??z"}, // trail bytes 0x7F and 0xFF are not cells
+        {std::string_view("\x81\0z", 3), std::u16string_view(u"?\0z", 3)}, // NUL stays
+        {"A\xFF"
+         "B",
+         u"A\uF8F5B"},
+        {"\xAA\xA1\xFE\xFE\xA1\xA0", u"\uE000\uE4C5\uE525"}, // user-defined areas
+        {"\xA2\xE3\xD7\xFA\xFE\x50", u"\uE76C\uE810\uE815"}, // other unassigned cells
+        {"\x81\x40\xA8\xA6", u"\u4E02\u00E9"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(runtime::gbkToUtf16(c.gbk), c.utf16) << testing::PrintToString(c.gbk);
+    }
+    // The private cells come back to the bytes they were read from.
+    const std::string_view privateCells = "\xFF\xAA\xA1\xFE\xFE\xA1\xA0\xA2\xE3\xFE\x50";
+    EXPECT_EQ(runtime::utf16ToGbk(runtime::gbkToUtf16(privateCells)), privateCells);
+    // No best fit: U+00AA and U+00A2 have look-alikes in GBK but no form.
+    EXPECT_EQ(runtime::utf16ToGbk(u"\u00AA\u00A2"), "??");
     EXPECT_EQ(runtime::utf16ToGbk(u"a\U0001F600b"), "a??b");
     EXPECT_EQ(runtime::utf16ToGbk(std::u16string(u"a") + char16_t(0xD800) + u"b"), "a?b");
     EXPECT_EQ(runtime::utf8ToGbk("a\xFF\xFE"
                                  "b"),
               "a??b");
     const std::string noise(4096, '\xFF');
-    EXPECT_EQ(runtime::gbkToUtf8(noise).size(), noise.size());
+    EXPECT_EQ(runtime::gbkToUtf8(noise).size(), 3 * noise.size()); // U+F8F5 each
 }
 
 TEST(CodePage, WideBytesCarryTheTerminatorUnlessDropped) {

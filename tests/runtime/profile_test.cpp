@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -19,9 +20,15 @@ using runtime::writeSetting;
 class ProfileFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "pooldesk-profile-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_folder = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_folder.empty(); ++attempt) {
+            const fs::path candidate =
+                fs::temp_directory_path() / ("pooldesk-profile-" + std::to_string(random()));
+            if (fs::create_directory(candidate)) {
+                m_folder = candidate;
+            }
+        }
+        ASSERT_FALSE(m_folder.empty());
         m_path = (m_folder / "pz.ini").string();
     }
     void TearDown() override { fs::remove_all(m_folder); }
@@ -167,6 +174,13 @@ TEST_F(ProfileFile, NamesWithGbkOrSpecialCharacters) {
     // 0x81 0x41 and 0x81 0x61 differ only in a trail byte: not the same name.
     ASSERT_TRUE(writeSetting(m_path, "s", "\x81\x41", "upper"));
     EXPECT_EQ(readSetting(m_path, "s", "\x81\x61", "d"), "d");
+    // A GBK file name: the same file whatever the system's ANSI code page is.
+    const std::string gbkPath = m_folder.string() + "/" + runtime::gbk("卡池设置") + ".ini";
+    ASSERT_TRUE(writeSetting(gbkPath, section, item, "w"));
+    EXPECT_EQ(readSetting(gbkPath, section, item), "w");
+#ifdef _WIN32
+    EXPECT_TRUE(fs::exists(m_folder / fs::path(u"卡池设置.ini")));
+#endif
     ASSERT_TRUE(writeSetting(m_path, "s", "k", "a=b;[c]"));
     EXPECT_EQ(readSetting(m_path, "s", "k"), "a=b;[c]");
 

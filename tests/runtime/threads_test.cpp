@@ -113,7 +113,13 @@ TEST(RunDirectory, IsTheExecutablesFolderWithoutTrailingSeparator) {
     const std::string folder = runtime::runDirectory();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), '/');
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / "runtime_threads_test"));
+    EXPECT_NE(folder.back(), '\\');
+#ifdef _WIN32
+    constexpr const char* kExecutable = "runtime_threads_test.exe";
+#else
+    constexpr const char* kExecutable = "runtime_threads_test";
+#endif
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / kExecutable));
 }
 
 } // namespace

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Makes dist/PoolDesk-win64.zip: pooldesk.exe, the Qt DLLs and plugins it loads, the MinGW
+# runtime DLLs, and README-Windows.txt. DLLs are found by walking the import tables of the
+# executable and the plugins, so exactly what they need goes in.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/cross-build-windows.sh pooldesk
+
+prefix="$PWD/build/win-sysroot/prefix"
+stage="$PWD/build/mingw/package/PoolDesk"
+rm -rf "$stage"
+mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" dist
+cp build/mingw/src/app/pooldesk.exe "$stage/"
+# The windows platform, the native style, and GIF for the busy picture.
+cp "$prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
+cp "$prefix/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
+cp "$prefix/plugins/imageformats/qgif.dll" "$stage/imageformats/"
+
+imports() {
+  x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p'
+}
+pending=("$stage/pooldesk.exe" "$stage"/platforms/*.dll "$stage"/styles/*.dll
+         "$stage"/imageformats/*.dll)
+while [ ${#pending[@]} -gt 0 ]; do
+  file="${pending[0]}"
+  pending=("${pending[@]:1}")
+  for dll in $(imports "$file"); do
+    # Only DLLs the sysroot provides; the rest are Windows' own.
+    source="$(find "$prefix/bin" -maxdepth 1 -iname "$dll" | head -n 1)"
+    if [ -n "$source" ] && [ ! -e "$stage/$(basename "$source")" ]; then
+      cp "$source" "$stage/"
+      pending+=("$stage/$(basename "$source")")
+    fi
+  done
+done
+
+cat >"$stage/README-Windows.txt" <<'TEXT'
+PoolDesk for Windows (64-bit)
+
+Unpack this folder anywhere and start pooldesk.exe. The folder holds everything the client
+needs: the Qt libraries and plugins and the compiler's runtime libraries.
+
+Settings are kept in pz.ini beside pooldesk.exe; keep the folder writable.
+
+Options (from a command prompt): pooldesk.exe --help
+  --endpoints TEXT   point the routes and the statistics server elsewhere
+                     (also the POOLDESK_ENDPOINTS environment variable)
+  --screenshot FILE  save the window as PNG after start-up and quit
+TEXT
+sed -i 's/$/\r/' "$stage/README-Windows.txt"
+
+rm -f dist/PoolDesk-win64.zip
+(cd "$(dirname "$stage")" && cmake -E tar cf "$OLDPWD/dist/PoolDesk-win64.zip" --format=zip PoolDesk)
+echo "package-windows: dist/PoolDesk-win64.zip"
+(cd "$stage" && find . -type f | sort)
