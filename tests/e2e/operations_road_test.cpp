@@ -142,17 +142,3 @@ TEST_F(OperationsRoadTest, StatisticsLightingAndClearingPulledOutPorts) {
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    // Offscreen unless the run names a platform (the windows one under Wine).
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    runtime::initProcessState();
-    testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    std::fflush(stdout);
-    // The statistics watch started by the sign-in still runs against the window.
-    std::_Exit(result);
-}

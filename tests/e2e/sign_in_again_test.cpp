@@ -63,14 +63,3 @@ TEST_F(SignInAgainTest, NewSignInReplacesTheOldOnesPoolsAndTheRouteSurvivesARest
 }
 
 } // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    runtime::initProcessState();
-    testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    std::fflush(stdout);
-    // The statistics watch started by the sign-in still runs against the window.
-    std::_Exit(result);
-}
