@@ -53,6 +53,11 @@ bool parseFault(const QueryParams& items, Fault& fault, std::string& errorMessag
         } else if (name == "error500") {
             ok = parseNumber(value, fault.error500Share) && fault.error500Share >= 0 &&
                  fault.error500Share <= 1;
+        } else if (name == "error404") {
+            ok = parseNumber(value, fault.error404Share) && fault.error404Share >= 0 &&
+                 fault.error404Share <= 1;
+        } else if (name == "trickle") {
+            ok = parseInt(value, fault.trickleMs) && fault.trickleMs <= 600000;
         } else if (name == "cut") {
             ok = value == "0" || value == "1";
             fault.cutAfterHeaders = value == "1";
@@ -95,6 +100,8 @@ std::string describeFault(const Fault& fault) {
     std::string out = "latency=" + std::to_string(fault.latencyMs) +
                       " refuse=" + std::to_string(fault.refuseShare) +
                       " error500=" + std::to_string(fault.error500Share) +
+                      " error404=" + std::to_string(fault.error404Share) +
+                      " trickle=" + std::to_string(fault.trickleMs) +
                       " cut=" + (fault.cutAfterHeaders ? "1" : "0") +
                       " malformed=" + (fault.malformedJson ? "1" : "0") +
                       " huge=" + std::to_string(fault.hugeReplyMegabytes);

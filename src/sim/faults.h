@@ -9,8 +9,9 @@
 
 namespace sim {
 
-// Items latency=MS, refuse=SHARE, error500=SHARE, cut=0|1, malformed=0|1, huge=MB,
-// charset=NAME, raw=BYTES (the raw value is taken as is). False and a message on a bad item.
+// Items latency=MS, refuse=SHARE, error500=SHARE, error404=SHARE, trickle=MS, cut=0|1,
+// malformed=0|1, huge=MB, charset=NAME, raw=BYTES (the raw value is taken as is). False and a
+// message on a bad item.
 bool parseFault(const QueryParams& items, Fault& fault, std::string& errorMessage);
 // The same from the command-line form "latency=200,refuse=0.5".
 bool parseFaultText(std::string_view text, Fault& fault, std::string& errorMessage);

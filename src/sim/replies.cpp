@@ -14,10 +14,10 @@ QueryParams parseRawQuery(std::string_view query) {
         if (!item.empty()) {
             const auto eq = item.find('=');
             if (eq == std::string_view::npos) {
-                params.emplace_back(std::string(item), std::string());
+                params.emplace_back(service::percentDecode(item), std::string());
             } else {
-                params.emplace_back(std::string(item.substr(0, eq)),
-                                    std::string(item.substr(eq + 1)));
+                params.emplace_back(service::percentDecode(item.substr(0, eq)),
+                                    service::percentDecode(item.substr(eq + 1)));
             }
         }
         if (amp == std::string_view::npos) {

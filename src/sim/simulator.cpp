@@ -345,21 +345,25 @@ struct Simulator::Impl {
             return;
         }
         Fault fault;
-        bool fail500 = false;
+        int errorStatus = 0;
         {
             std::lock_guard lock(mutex);
             if (const auto it = faults.find(*entry.endpoint); it != faults.end()) {
                 fault = it->second;
-                fail500 = roll(fault.error500Share);
+                if (roll(fault.error500Share)) {
+                    errorStatus = 500;
+                } else if (roll(fault.error404Share)) {
+                    errorStatus = 404;
+                }
             }
         }
         if (fault.latencyMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(fault.latencyMs));
         }
-        if (fail500) {
-            res.status = 500;
-            res.set_content(kServerErrorPage, "text/html");
-            entry.status = 500;
+        if (errorStatus != 0) {
+            res.status = errorStatus;
+            res.set_content(errorStatus == 500 ? kServerErrorPage : kNotFoundPage, "text/html");
+            entry.status = errorStatus;
             record(std::move(entry));
             return;
         }
@@ -380,7 +384,9 @@ struct Simulator::Impl {
         }
         res.status = reply.status;
         entry.status = fault.cutAfterHeaders ? 0 : reply.status;
-        if (fault.hugeReplyMegabytes > 0 || fault.cutAfterHeaders) {
+        if (fault.trickleMs > 0) {
+            sendTrickling(res, std::move(reply), fault.trickleMs);
+        } else if (fault.hugeReplyMegabytes > 0 || fault.cutAfterHeaders) {
             sendShaped(res, std::move(reply), fault);
         } else {
             res.set_content(std::move(reply.body), reply.contentType);
@@ -415,6 +421,25 @@ struct Simulator::Impl {
                                  std::min(length - piece.size(), pattern->size() - at));
                 }
                 return sink.write(piece.data(), piece.size());
+            });
+    }
+
+    // One byte per interval; a closed connection or a stopping simulator ends it.
+    void sendTrickling(httplib::Response& res, Reply reply, int intervalMs) {
+        auto body = std::make_shared<std::string>(std::move(reply.body));
+        res.set_content_provider(
+            body->size(), reply.contentType,
+            [this, body, intervalMs](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                const auto until =
+                    std::chrono::steady_clock::now() + std::chrono::milliseconds(intervalMs);
+                while (std::chrono::steady_clock::now() < until) {
+                    if (!running) {
+                        return false;
+                    }
+                    std::this_thread::sleep_for(
+                        std::chrono::milliseconds(std::min(intervalMs, 20)));
+                }
+                return sink.write(body->data() + offset, 1);
             });
     }
 
@@ -650,6 +675,8 @@ void Simulator::stop() {
         d.tickWake.notify_all();
         d.ticker.join();
     }
+    // First, so that a trickling reply stops before the servers wait for their handlers.
+    d.running = false;
     for (auto& server : d.servers) {
         server->stop();
     }
@@ -658,7 +685,6 @@ void Simulator::stop() {
     }
     d.threads.clear();
     d.servers.clear();
-    d.running = false;
 }
 
 bool Simulator::running() const {

@@ -26,9 +26,12 @@ std::string_view endpointName(Endpoint endpoint);
 std::optional<Endpoint> endpointFromName(std::string_view name);
 
 struct Fault {
-    int latencyMs = 0;            // added before the reply
-    double refuseShare = 0.0;     // 0..1: the connection is closed without an answer
-    double error500Share = 0.0;   // 0..1: a 500 page instead of the reply
+    int latencyMs = 0;          // added before the reply
+    double refuseShare = 0.0;   // 0..1: the connection is closed without an answer
+    double error500Share = 0.0; // 0..1: a 500 page instead of the reply
+    double error404Share = 0.0; // 0..1: a 404 page instead of the reply
+    // > 0: the headers at once, then the body one byte every trickleMs milliseconds.
+    int trickleMs = 0;
     bool cutAfterHeaders = false; // the full Content-Length is announced, the body breaks off
     bool malformedJson = false;   // a reply that starts like the JSON one and breaks off
     int hugeReplyMegabytes = 0;   // > 0: a reply of this many megabytes

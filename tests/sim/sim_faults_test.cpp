@@ -88,6 +88,21 @@ TEST_F(SimFaults, ShapedBodies) {
     EXPECT_EQ(get(port, poolList()).body, std::string("x\0y\r\n", 5));
 }
 
+TEST_F(SimFaults, NotFoundPageAndTrickle) {
+    sim.setFault(sim::Endpoint::PoolList, sim::Fault{.error404Share = 1.0});
+    const auto notFound = get(port, poolList());
+    EXPECT_EQ(notFound.status, 404);
+    EXPECT_NE(notFound.body.find("404 Not Found"), std::string::npos);
+
+    sim.clearFaults();
+    const auto whole = get(port, poolList()).body;
+    sim.setFault(sim::Endpoint::PoolList, sim::Fault{.trickleMs = 10});
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(get(port, poolList()).body, whole);
+    EXPECT_GE(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(10) * static_cast<int>(whole.size()));
+}
+
 TEST_F(SimFaults, LatencyDelaysTheReply) {
     sim.setFault(sim::Endpoint::StatsFile, sim::Fault{.latencyMs = 300});
     const auto start = std::chrono::steady_clock::now();

@@ -117,14 +117,16 @@ TEST_F(SimService, SlotObjectsReadBackWithTheClientMarkers) {
               std::string::npos);
 }
 
-TEST_F(SimService, QueryValuesAreTakenRawNotDecoded) {
-    const auto pool = gbk("池") + "%41+B";
+TEST_F(SimService, QueryValuesAreDecodedAndLoggedRaw) {
+    // GBK bytes arrive as they are; the bytes that would change the query arrive escaped.
+    const auto pool = gbk("池") + "%A+B";
+    const auto sent = gbk("池") + "%25A%2BB";
     sim.setSlots("k1", pool, {{pool + ".01", ""}});
-    const auto reply = get(port, "/sinterface/getSlotInfo?uKey=k1&slot=" + pool).body;
+    const auto reply = get(port, "/sinterface/getSlotInfo?uKey=k1&slot=" + sent).body;
     EXPECT_NE(reply.find("{\"slot\":\"" + pool + ".01\""), std::string::npos) << reply;
     const auto log = sim.requestLog();
     ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back().query, "uKey=k1&slot=" + pool);
+    EXPECT_EQ(log.back().query, "uKey=k1&slot=" + sent);
     EXPECT_EQ(log.back().path, "/sinterface/getSlotInfo");
     EXPECT_EQ(log.back().localPort, port);
     EXPECT_EQ(log.back().endpoint, sim::Endpoint::SlotInfo);
