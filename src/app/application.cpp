@@ -49,19 +49,22 @@ void applyEndpointOverrides(const CommandLine& commandLine) {
 } // namespace
 
 int runApplication(int argc, char** argv, const ShownHook& onShown) {
+    // Read before the Qt application exists: answering --help needs no display.
+    const CommandLine commandLine = parseCommandLine(programArguments(argc, argv));
+    if (commandLine.showHelp || commandLine.showVersion || !commandLine.error.isEmpty()) {
+        reachStartingConsole();
+        if (!commandLine.error.isEmpty()) {
+            std::fprintf(stderr, "pooldesk: %s\n", qPrintable(commandLine.error));
+            std::fputs(qPrintable(commandLineHelp()), stderr);
+            return 2;
+        }
+        std::fputs(qPrintable(commandLine.showHelp ? commandLineHelp() : versionLine()), stdout);
+        return 0;
+    }
 #ifdef _WIN32
     OleInitialize(nullptr);
 #endif
     QApplication application(argc, argv);
-    const CommandLine commandLine = parseCommandLine(QApplication::arguments());
-    if (commandLine.showHelp || !commandLine.error.isEmpty()) {
-        reachStartingConsole();
-        if (!commandLine.error.isEmpty()) {
-            std::fprintf(stderr, "pooldesk: %s\n", qPrintable(commandLine.error));
-        }
-        std::fputs(qPrintable(commandLineHelp()), commandLine.showHelp ? stdout : stderr);
-        return commandLine.showHelp ? 0 : 2;
-    }
 
     QDir::setCurrent(toQString(runtime::runDirectory()));
     runtime::initProcessState();

@@ -1,6 +1,38 @@
 #include "app/command_line.h"
 
+#include <array>
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
 namespace app {
+
+namespace {
+
+// Qt's own options that take a value; the Qt application reads and removes them.
+constexpr std::array kQtOptionsWithValue{
+    "-platform",    "-platformpluginpath", "-platformtheme", "-plugin",     "-qwindowgeometry",
+    "-qwindowicon", "-qwindowtitle",       "-style",         "-stylesheet", "-session",
+    "-display",     "-geometry",           "-title",         "-name",       "-qmljsdebugger"};
+
+bool isQtOption(const QString& argument) {
+    return argument.size() > 1 && argument[0] == QLatin1Char('-') &&
+           argument[1] != QLatin1Char('-') && argument != QLatin1String("-h");
+}
+
+bool qtOptionTakesValue(const QString& argument) {
+    for (const char* option : kQtOptionsWithValue) {
+        if (argument == QLatin1String(option)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine result;
@@ -18,6 +50,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         };
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             result.showHelp = true;
+        } else if (argument == QLatin1String("--version")) {
+            result.showVersion = true;
+        } else if (isQtOption(argument)) {
+            i += qtOptionTakesValue(argument) && i + 1 < arguments.size() ? 1 : 0;
         } else if (auto endpoints = value(QStringLiteral("--endpoints"))) {
             result.endpoints = endpoints->toStdString();
         } else if (auto file = value(QStringLiteral("--screenshot"))) {
@@ -32,14 +68,37 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 
 QString commandLineHelp() {
     return QStringLiteral(
-        "Usage: pooldesk [--endpoints TEXT] [--screenshot FILE]\n"
+        "Usage: pooldesk [--endpoints TEXT] [--screenshot FILE] [--help] [--version]\n"
         "\n"
         "  --endpoints TEXT   route endpoints and statistics server, e.g.\n"
         "                     "
         "malaysia=HOST[:PORT],netherlands=HOST:PORT,hongkong=HOST:PORT,stats=HOST:PORT\n"
         "                     (overrides the POOLDESK_ENDPOINTS environment variable)\n"
         "  --screenshot FILE  save the window as PNG once it is shown, then quit\n"
-        "  --help             show this help\n");
+        "  --help             show this help\n"
+        "  --version          show the version\n");
+}
+
+QString versionLine() {
+    return QStringLiteral("pooldesk " POOLDESK_VERSION "\n");
+}
+
+QStringList programArguments(int argc, char** argv) {
+    QStringList arguments;
+#ifdef _WIN32
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i) {
+            arguments << QString::fromWCharArray(wide[i]);
+        }
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return arguments;
 }
 
 } // namespace app
