@@ -188,7 +188,7 @@ int main(int argc, char** argv) {
         simulator.addPendingPort(kKey, kPool + "." + std::to_string(10000 + i),
                                  runtime::gbk("未做TG"), "12:00");
     }
-    const std::string reply = service::queryPorts(kKey);
+    const std::string reply = service::queryPorts(kKey).body;
     std::printf("pending-port reply: %d ports, %zu bytes; median of %d runs\n", kPorts,
                 reply.size(), kRuns);
 

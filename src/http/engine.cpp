@@ -3,6 +3,7 @@
 
 #include "http/cookies.h"
 #include "http/messages.h"
+#include "http/outcome.h"
 #include "http/request_headers.h"
 #include "http/response_decoding.h"
 #include "http/transport.h"
@@ -11,6 +12,7 @@
 #include "runtime/state.h"
 
 #include <array>
+#include <charconv>
 #include <climits>
 
 namespace http {
@@ -81,6 +83,63 @@ private:
     bool m_processEvents = true;
 };
 
+// Hands the request's outcome to the thread's capture on every way out, after the event passes
+// of the request's scope, so that a request made by an event handler meanwhile cannot replace it.
+class OutcomeRecorder final {
+public:
+    OutcomeRecorder() = default;
+    OutcomeRecorder(const OutcomeRecorder&) = delete;
+    OutcomeRecorder& operator=(const OutcomeRecorder&) = delete;
+    ~OutcomeRecorder() { recordOutcome(outcome); }
+
+    RequestOutcome outcome;
+};
+
+// "HTTP/1.1 404 Not Found" gives 404; 0 when the first line holds no status code.
+int statusCodeOf(const Text& headers) {
+    const auto space = headers.find(' ');
+    if (space == Text::npos || headers.size() < space + 4) {
+        return 0;
+    }
+    int code = 0;
+    for (std::size_t i = space + 1; i < space + 4; ++i) {
+        if (headers[i] < '0' || headers[i] > '9') {
+            return 0;
+        }
+        code = code * 10 + (headers[i] - '0');
+    }
+    return code;
+}
+
+// The announced body length, when the reply announces one and sends its body as it is.
+std::optional<std::size_t> announcedLength(const runtime::TextList& lines) {
+    std::optional<std::size_t> length;
+    for (const Text& line : lines) {
+        const auto colon = line.find(':');
+        if (colon == Text::npos) {
+            continue;
+        }
+        const std::string_view name = std::string_view(line).substr(0, colon);
+        if (runtime::equalsIgnoreAsciiCase(name, "Content-Encoding")) {
+            return std::nullopt;
+        }
+        if (!runtime::equalsIgnoreAsciiCase(name, "Content-Length")) {
+            continue;
+        }
+        std::string_view value = std::string_view(line).substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
+            value.remove_prefix(1);
+        }
+        std::size_t parsed = 0;
+        const auto [end, error] =
+            std::from_chars(value.data(), value.data() + value.size(), parsed);
+        if (error == std::errc()) {
+            length = parsed;
+        }
+    }
+    return length;
+}
+
 void setText(Text* target, Text value) {
     if (target != nullptr) {
         *target = std::move(value);
@@ -103,13 +162,16 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
     const bool normalize = normalizeHeaderCase.value_or(true);
     const Text cookiesToSend = sendCookies != nullptr ? *sendCookies : Text();
 
+    OutcomeRecorder recorder;
     const std::unique_ptr<Transport> transport = makeTransport();
     if (!transport || !transport->checkPlatform()) {
+        recorder.outcome.failure = Failure::PlatformUnsupported;
         setText(statusText, failureMessage(Failure::PlatformUnsupported));
         return {};
     }
     RequestScope scope(*transport);
     const auto fail = [&](Failure failure) {
+        recorder.outcome.failure = failure;
         setText(statusText, failureMessage(failure));
         return Text();
     };
@@ -197,10 +259,18 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
         return fail(Failure::NoResponse);
     }
 
-    // Each piece is read straight into the zero-filled tail of the body.
+    // Each piece is read straight into the zero-filled tail of the body. A failed query or read
+    // leaves the body broken off.
     Text received;
-    std::size_t available = 0;
-    while (transport->queryDataAvailable(available) && available >= 1) {
+    bool broken = false;
+    for (std::size_t available = 0; !broken;) {
+        if (!transport->queryDataAvailable(available)) {
+            broken = true;
+            break;
+        }
+        if (available < 1) {
+            break;
+        }
         const std::size_t offset = received.size();
         received.resize(offset + available);
         std::size_t bytesRead = 0;
@@ -208,19 +278,26 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
         const bool read = transport->readData(tail, bytesRead);
         received.resize(offset + (read ? std::min(bytesRead, available) : 0));
         if (!read) {
+            broken = true;
             setText(statusText, failureMessage(Failure::Read));
-            break;
         }
     }
 
     std::optional<Text> rawHeaders = transport->queryRawHeaders();
     if (!rawHeaders) {
+        recorder.outcome.failure = broken ? Failure::Read : Failure::NoResponse;
         return {};
     }
     // Once the headers are read, the status line replaces a read failure's message; the
     // message survives only when the headers cannot be read.
     setText(statusText, statusFromHeaders(*rawHeaders));
     const runtime::TextList lines = runtime::splitText(*rawHeaders, "\r\n");
+    recorder.outcome.statusCode = statusCodeOf(*rawHeaders);
+    const std::optional<std::size_t> announced = announcedLength(lines);
+    if (broken || (announced && received.size() < *announced)) {
+        recorder.outcome.failure = Failure::Read;
+    }
+    recorder.outcome.complete = !recorder.outcome.failure && recorder.outcome.statusCode != 0;
     Text cookies = extractSetCookies(lines);
     if (redirectLocation != nullptr) {
         applyLocationRule(lines, *redirectLocation);

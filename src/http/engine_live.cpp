@@ -5,6 +5,7 @@
 #include "http/engine.h"
 #include "http/engine_on_this_thread.h"
 #include "http/messages.h"
+#include "http/outcome.h"
 #include "runtime/live_wait.h"
 
 #include <memory>
@@ -31,6 +32,7 @@ struct RequestCopy {
     std::optional<ByteArray> responseBytes;
     std::optional<ByteArray> bodyBytes;
     Text result;
+    RequestOutcome outcome;
 };
 
 template <typename T> std::optional<T> copyOf(const T* value) {
@@ -66,12 +68,15 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
                                    completeHeaders, bodyBytes, normalizeHeaderCase);
     }
     const auto request = [=](RequestCopy& r) {
+        // The outcome is taken on the helper thread and handed on on the calling thread.
+        const OutcomeCapture capture;
         r.result = requestOnThisThread(
             r.url, method, r.bodyText, pointerTo(r.sendCookies), pointerTo(r.receivedCookies),
             r.extraHeaders, pointerTo(r.responseHeaders), noRedirect, r.userName, r.password,
             r.proxy, r.proxyUser, r.proxyPassword, timeoutSeconds, pointerTo(r.redirectLocation),
             pointerTo(r.statusText), pointerTo(r.responseBytes), mergeCookies, completeHeaders,
             pointerTo(r.bodyBytes), normalizeHeaderCase);
+        r.outcome = capture.outcome();
     };
     auto copy = std::make_shared<RequestCopy>(RequestCopy{Text(url),
                                                           Text(bodyText),
@@ -88,13 +93,16 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
                                                           copyOf(statusText),
                                                           copyOf(responseBytes),
                                                           copyOf(bodyBytes),
+                                                          {},
                                                           {}});
     if (!runtime::runWhileLive([copy, request] { request(*copy); })) {
+        recordOutcome(RequestOutcome{.failure = Failure::NoResponse});
         if (statusText != nullptr) {
             *statusText = failureMessage(Failure::NoResponse);
         }
         return {};
     }
+    recordOutcome(copy->outcome);
     copyBack(copy->sendCookies, sendCookies);
     copyBack(copy->receivedCookies, receivedCookies);
     copyBack(copy->responseHeaders, responseHeaders);

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kTries = 3;
 constexpr int kRetryDelayMs = 500;
-constexpr std::size_t kShownReplyBytes = 80;
+constexpr std::size_t kShownReplyCharacters = 60;
 
 Text portNameUnderLock(runtime::Window& window, std::int32_t row) {
     const auto lock = runtime::ledLock.load();
@@ -33,21 +33,50 @@ void writeLineUnderLock(runtime::Window& window, std::string_view line) {
     runtime::leaveLock(lock);
 }
 
-// The first line of a refusal, short enough for the log panel.
+// The reply's text as the operator can read it in one line: tags dropped, line breaks and runs
+// of blanks as one space, at most kShownReplyCharacters characters, never cut inside a GBK one.
 Text shownReply(std::string_view body) {
-    const auto end = body.find_first_of("\r\n");
-    Text shown(body.substr(0, end == std::string_view::npos ? body.size() : end));
-    // Cut at a character start, never inside a two-byte character.
-    std::size_t cut = 0;
-    while (cut < shown.size()) {
-        const std::size_t width = static_cast<unsigned char>(shown[cut]) >= 0x80 ? 2 : 1;
-        if (cut + width > kShownReplyBytes) {
-            break;
+    Text shown;
+    bool inTag = false;
+    bool blank = false;
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < body.size() && characters < kShownReplyCharacters;) {
+        const auto byte = static_cast<unsigned char>(body[at]);
+        if (inTag || byte == '<') {
+            inTag = byte != '>';
+            blank = true;
+            ++at;
+            continue;
         }
-        cut += width;
+        if (byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n') {
+            blank = true;
+            ++at;
+            continue;
+        }
+        if (blank && !shown.empty()) {
+            shown += ' ';
+            ++characters;
+            if (characters == kShownReplyCharacters) {
+                break;
+            }
+        }
+        blank = false;
+        const std::size_t width = byte >= 0x81 && byte <= 0xFE && at + 1 < body.size() ? 2 : 1;
+        shown.append(body.substr(at, width));
+        at += width;
+        ++characters;
     }
-    shown.resize(std::min(cut, shown.size()));
     return shown;
+}
+
+// Why the port will not blink: the engine's message when no answer came, otherwise that the
+// service did not confirm, with its status line and what it said.
+Text givingUpReason(const Reply& reply) {
+    if (reply.outcome.failure) {
+        return reply.failure;
+    }
+    return runtime::concat({runtime::gbk("服务未确认 (HTTP "), reply.status,
+                            runtime::gbk(")，回复："), shownReply(reply.body)});
 }
 
 } // namespace
@@ -58,21 +87,18 @@ void lightPortLed(runtime::Window& window, std::int32_t row) {
     for (int attempt = 0; attempt < kTries; ++attempt) {
         port = portNameUnderLock(window, row);
         const char* total = runtime::ledMode.load() == 1 ? "1200000" : "600000";
-        reply = getText(serviceUrl(
-            runtime::concat({"/sinterface/ledLight?ukey=", runtime::userKey(), "&slot=", port,
-                             "&on_duration=59000&off_duration=1000&total_duration=", total})));
-        if (runtime::findText(reply.body, "OK") != -1) {
+        reply = getText(serviceUrl(runtime::concat(
+            {"/sinterface/ledLight?ukey=", urlValue(runtime::userKey()), "&slot=", urlValue(port),
+             "&on_duration=59000&off_duration=1000&total_duration=", total})));
+        if (reply.succeeded && runtime::findText(reply.body, "OK") != -1) {
             writeLineUnderLock(window, runtime::concat({port, runtime::gbk("点亮成功")}));
             return;
         }
         runtime::responsiveDelay(kRetryDelayMs);
     }
     // The operator must learn that the card will not blink: say so after the last try.
-    const Text reason =
-        reply.body.empty()
-            ? reply.status
-            : runtime::concat({runtime::gbk("服务未确认，回复："), shownReply(reply.body)});
-    const Text why = requestFailedLine(runtime::concat({port, runtime::gbk("点亮")}), reason);
+    const Text why =
+        requestFailedLine(runtime::concat({port, runtime::gbk("点亮")}), givingUpReason(reply));
     writeLineUnderLock(window, why);
 }
 

@@ -5,8 +5,10 @@
 
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "service/requests.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace service {
 
@@ -17,8 +19,10 @@ void signIn(runtime::Window& window);
 void prepareSignInAgain(runtime::Window& window);
 // Worker: pool list into 超级列表框1 and 超级列表框5, then the statistics watch is started.
 void refreshPools(runtime::Window& window);
-// Pending-port reply for the key (empty when the request failed).
-runtime::Text queryPorts(std::string_view key);
+// The pending-port request for the key.
+Reply queryPorts(std::string_view key);
+// The port names of a pending-port reply, one per "name|status" line.
+std::vector<runtime::Text> portNamesOf(std::string_view reply);
 // Worker for "查看最新任务": pending ports of the selected pool into 超级列表框2.
 void listPorts(runtime::Window& window);
 // "关键词勾选" (window thread).

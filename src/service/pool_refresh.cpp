@@ -33,15 +33,16 @@ void refreshPools(runtime::Window& window) {
     window.setVisible(controls::kBusyPicture, true);
 
     const Text key = window.text(controls::kKeyBox);
-    const Reply reply = getText(serviceUrl(runtime::concat({"/sinterface/getDev?uKey=", key})));
-    if (reply.body.empty()) {
+    const Reply reply =
+        getText(serviceUrl(runtime::concat({"/sinterface/getDev?uKey=", urlValue(key)})));
+    if (!reply.succeeded) {
         window.writeLine(controls::kLogPanel,
-                         requestFailedLine(runtime::gbk("刷新卡池列表"), reply.status));
+                         requestFailedLine(runtime::gbk("刷新卡池列表"), reply));
     }
 
     json.clear();
-    json.load(reply.body);
-    if (json.getJsonText("ret") == "0") {
+    json.load(reply.succeeded ? reply.body : Text());
+    if (reply.succeeded && json.getJsonText("ret") == "0") {
         const Text inner = textBetween(reply.body, "[", "]");
         allTextsBetween(inner, "\"", "\"", names);
         addNewPools(window, names);

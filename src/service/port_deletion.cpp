@@ -45,9 +45,9 @@ private:
 };
 
 Reply sendDeleteBatch(std::string_view body) {
-    return postText(
-        serviceUrl(runtime::concat({"/sinterface/port/deleteBatch?ukey=", runtime::userKey()})),
-        body);
+    return postText(serviceUrl(runtime::concat(
+                        {"/sinterface/port/deleteBatch?ukey=", urlValue(runtime::userKey())})),
+                    body);
 }
 
 bool sameRow(runtime::Window& window, int row, const ReadRows& rows, std::size_t index) {
@@ -109,9 +109,10 @@ void clearPoolMark(runtime::Window& window, std::string_view firstName) {
 
 } // namespace
 
-// Every request carries all lines read so far, so a non-empty reply confirms every row read so
-// far. Rows stay listed until the operation ends: then the confirmed ones leave, and after a
-// failed request the others stay in place, checks included.
+// Every request carries all lines read so far, so a request that succeeded (a complete 2xx
+// answer, whatever its body) confirms every row read so far. Rows stay listed until the operation
+// ends: then the confirmed ones leave, and after a failed request the others stay in place, checks
+// included.
 void deletePortsInBatches(runtime::Window& window) {
     window.setDisabled(controls::kPortList, true);
     Text body;
@@ -123,10 +124,10 @@ void deletePortsInBatches(runtime::Window& window) {
 
     const auto send = [&]() {
         const Reply reply = sendDeleteBatch(body);
-        if (reply.body.empty()) {
+        if (!reply.succeeded) {
             removeRows(window, read, confirmed);
             window.writeLine(controls::kLogPanel,
-                             requestFailedLine(runtime::gbk("已拔出清除"), reply.status));
+                             requestFailedLine(runtime::gbk("已拔出清除"), reply));
             window.setDisabled(controls::kPortList, false);
             return false;
         }

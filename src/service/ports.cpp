@@ -3,15 +3,12 @@
 #include "runtime/state.h"
 #include "service/codec.h"
 #include "service/operations.h"
+#include "service/pool_membership.h"
 #include "service/requests.h"
 
 namespace service {
 
 namespace {
-
-Reply fetchPorts(std::string_view key) {
-    return getText(serviceUrl(runtime::concat({"/sinterface/port/get?ukey=", key})));
-}
 
 Text selectedPoolName(runtime::Window& window) {
     const int row = window.selectedRow(controls::kDeviceList);
@@ -20,8 +17,19 @@ Text selectedPoolName(runtime::Window& window) {
 
 } // namespace
 
-Text queryPorts(std::string_view key) {
-    return fetchPorts(key).body;
+Reply queryPorts(std::string_view key) {
+    return getText(serviceUrl(runtime::concat({"/sinterface/port/get?ukey=", urlValue(key)})));
+}
+
+std::vector<Text> portNamesOf(std::string_view reply) {
+    std::vector<Text> names;
+    for (const Text& line : runtime::splitText(reply, "\r\n")) {
+        const runtime::TextList fields = runtime::splitText(line, "|");
+        if (fields.size() >= 2) {
+            names.push_back(fields[0]);
+        }
+    }
+    return names;
 }
 
 void listPorts(runtime::Window& window) {
@@ -29,14 +37,14 @@ void listPorts(runtime::Window& window) {
     const Text pool = selectedPoolName(window);
     window.deleteAllRows(controls::kPortList);
 
-    const Reply reply = fetchPorts(runtime::userKey());
-    if (reply.body.empty()) {
+    const Reply reply = queryPorts(runtime::userKey());
+    if (!reply.succeeded) {
         window.writeLine(controls::kLogPanel,
-                         requestFailedLine(runtime::gbk("查看最新任务"), reply.status));
+                         requestFailedLine(runtime::gbk("查看最新任务"), reply));
     }
-    for (const Text& line : runtime::splitText(reply.body, "\r\n")) {
+    for (const Text& line : runtime::splitText(reply.succeeded ? reply.body : Text(), "\r\n")) {
         const runtime::TextList fields = runtime::splitText(line, "|");
-        if (fields.size() < 2 || runtime::findText(fields[0], pool) < 0) {
+        if (fields.size() < 2 || !portBelongsToPool(fields[0], pool)) {
             continue;
         }
         const int row = window.appendRow(controls::kPortList, fields[0]);

@@ -1,11 +1,59 @@
 #include "service/requests.h"
 
 #include "http/engine.h"
+#include "http/outcome.h"
 #include "runtime/codepage.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
 
+#include <functional>
+
 namespace service {
+
+namespace {
+
+bool travelsEscaped(unsigned char byte) {
+    switch (byte) {
+    case ' ':
+    case '"':
+    case '#':
+    case '%':
+    case '&':
+    case '+':
+        return true;
+    default:
+        return byte < 0x20 || byte == 0x7F;
+    }
+}
+
+Text statusLineRemark(std::string_view status) {
+    return runtime::concat({" (HTTP ", status, ")"});
+}
+
+// What went wrong with a request that did not succeed, in the log panel's words.
+Text failureOf(const http::RequestOutcome& outcome, std::string_view status) {
+    if (outcome.failure) {
+        const Text message = http::failureMessage(*outcome.failure);
+        // A body that broke off after the status line: the message and the status it came with.
+        return outcome.statusCode != 0 ? runtime::concat({message, statusLineRemark(status)})
+                                       : message;
+    }
+    return runtime::concat({runtime::gbk("服务回复了错误状态"), statusLineRemark(status)});
+}
+
+Reply judged(const std::function<Text(Text* status)>& request) {
+    Reply reply;
+    const http::OutcomeCapture capture;
+    reply.body = request(&reply.status);
+    reply.outcome = capture.outcome();
+    reply.succeeded = reply.outcome.succeeded();
+    if (!reply.succeeded) {
+        reply.failure = failureOf(capture.outcome(), reply.status);
+    }
+    return reply;
+}
+
+} // namespace
 
 Text serviceUrl(std::string_view pathAndQuery) {
     const Text host = runtime::routeHost();
@@ -17,32 +65,47 @@ Text statsUrl(std::string_view path) {
     return runtime::concat({"http://", server, path});
 }
 
+Text urlValue(std::string_view value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    Text out;
+    out.reserve(value.size());
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (travelsEscaped(byte)) {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 Reply getText(std::string_view url) {
-    Reply reply;
-    reply.body = http::HttpRequestEngine(url, 0, {}, nullptr, nullptr, {}, nullptr, false, {}, {},
-                                         {}, {}, {}, 0, nullptr, &reply.status);
-    return reply;
+    return judged([url](Text* status) {
+        return http::HttpRequestEngine(url, 0, {}, nullptr, nullptr, {}, nullptr, false, {}, {}, {},
+                                       {}, {}, 0, nullptr, status);
+    });
 }
 
 Reply postText(std::string_view url, std::string_view bodyText) {
-    Reply reply;
-    reply.body = http::HttpRequestEngine(url, 1, bodyText, nullptr, nullptr, {}, nullptr, false, {},
-                                         {}, {}, {}, {}, 0, nullptr, &reply.status);
-    return reply;
+    return judged([url, bodyText](Text* status) {
+        return http::HttpRequestEngine(url, 1, bodyText, nullptr, nullptr, {}, nullptr, false, {},
+                                       {}, {}, {}, {}, 0, nullptr, status);
+    });
 }
 
-Text requestFailedLine(std::string_view what, std::string_view status) {
-    const Text prefix = runtime::concat({runtime::gbk("请求失败（"), what, runtime::gbk("）：")});
-    // The engine's own failure messages are numbered from 700; anything else is the status line
-    // of a reply that arrived with an empty body.
-    if (status.size() >= 3 && status.substr(0, 3) >= "700" && status.substr(0, 3) <= "799") {
-        return runtime::concat({prefix, status});
+Text requestFailedLine(std::string_view what, std::string_view happened) {
+    return runtime::concat({runtime::gbk("请求失败（"), what, runtime::gbk("）："), happened});
+}
+
+Text requestFailedLine(std::string_view what, const Reply& reply) {
+    if (!reply.succeeded) {
+        return requestFailedLine(what, reply.failure);
     }
-    const Text empty = runtime::gbk("服务器没有返回内容");
-    if (status.empty()) {
-        return runtime::concat({prefix, empty});
-    }
-    return runtime::concat({prefix, empty, " (HTTP ", status, ")"});
+    return requestFailedLine(what, runtime::concat({runtime::gbk("服务器没有返回内容"),
+                                                    statusLineRemark(reply.status)}));
 }
 
 } // namespace service

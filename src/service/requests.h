@@ -1,6 +1,7 @@
 #pragma once
 // Service requests: the URL scheme and the engine calls every operation shares.
 
+#include "http/outcome.h"
 #include "runtime/text.h"
 
 #include <string_view>
@@ -9,14 +10,25 @@ namespace service {
 
 using runtime::Text;
 
-// "http://" + routeHost + pathAndQuery; values are inserted as they are, never URL-encoded.
+// "http://" + routeHost + pathAndQuery. Values go into pathAndQuery through urlValue.
 Text serviceUrl(std::string_view pathAndQuery);
 // "http://" + the statistics file server's address + path.
 Text statsUrl(std::string_view path);
 
+// A key, port or pool name as it travels in a query: every byte as it is, except those that would
+// change the request's meaning (space, '"', '#', '%', '&', '+', control bytes and DEL), which
+// become "%XX" with upper-case hex.
+Text urlValue(std::string_view value);
+
 struct Reply {
-    Text body;   // empty when the request failed
+    Text body;   // whatever arrived, also from a failed request
     Text status; // the engine's status text: status line, or its failure message
+    http::RequestOutcome outcome;
+    // A complete answer with a 2xx status: only then does an operation read the body.
+    bool succeeded = false;
+    // When the request failed: the engine's message, or the status line the service answered
+    // with (GBK, for the log panel).
+    Text failure;
 };
 
 // GET through the request engine, every other option at its default.
@@ -24,8 +36,11 @@ Reply getText(std::string_view url);
 // POST of bodyText through the request engine, every other option at its default.
 Reply postText(std::string_view url, std::string_view bodyText);
 
-// The log-panel line added when an operation's request failed (GBK):
-// what (e.g. gbk("刷新卡池列表")) and the engine's status message.
-Text requestFailedLine(std::string_view what, std::string_view status);
+// The log-panel line for an operation whose request did not succeed (GBK): what (e.g.
+// gbk("刷新卡池列表")) and what happened.
+Text requestFailedLine(std::string_view what, std::string_view happened);
+// The same for a reply: its failure, or for a successful one without a body, the remark that
+// the service sent no content.
+Text requestFailedLine(std::string_view what, const Reply& reply);
 
 } // namespace service

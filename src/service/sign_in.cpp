@@ -30,18 +30,19 @@ void signIn(runtime::Window& window) {
 
     const Text key = window.text(controls::kKeyBox);
     const Reply reply =
-        getText(serviceUrl(runtime::concat({"/sinterface/getUserInfo?ukey=", key})));
+        getText(serviceUrl(runtime::concat({"/sinterface/getUserInfo?ukey=", urlValue(key)})));
+    // A failed request is read as no reply at all: an error page must not pass for a verdict.
+    const Text answer = reply.succeeded ? reply.body : Text();
 
-    if (runtime::findText(reply.body, "\"status\":0") >= 0) {
+    if (runtime::findText(answer, "\"status\":0") >= 0) {
         runtime::setUserKey(window.text(controls::kKeyBox));
         window.setText(controls::kSignInMessage, runtime::gbk("验证成功！准备初始化中..."));
         runtime::startWorker([&window](std::int32_t) { refreshPools(window); });
         runtime::responsiveDelay(1000);
         window.setLeft(controls::kSignInPanel, 1999);
-    } else if (reply.body.empty()) {
+    } else if (answer.empty()) {
         window.setText(controls::kSignInMessage, runtime::gbk("网络有问题，请检查网络环境！"));
-        window.writeLine(controls::kLogPanel,
-                         requestFailedLine(runtime::gbk("登录验证"), reply.status));
+        window.writeLine(controls::kLogPanel, requestFailedLine(runtime::gbk("登录验证"), reply));
     } else {
         window.setText(controls::kSignInMessage, runtime::gbk("key以封禁！请联系管理员！"));
     }

@@ -12,11 +12,12 @@ void listUnseatedSlots(runtime::Window& window) {
     const int selected = window.selectedRow(controls::kDeviceList);
     const Text pool = selected < 0 ? Text() : window.cellText(controls::kDeviceList, selected, 0);
 
-    const Reply reply = getText(serviceUrl(
-        runtime::concat({"/sinterface/getSlotInfo?uKey=", runtime::userKey(), "&slot=", pool})));
-    if (reply.body.empty()) {
+    const Reply reply = getText(
+        serviceUrl(runtime::concat({"/sinterface/getSlotInfo?uKey=", urlValue(runtime::userKey()),
+                                    "&slot=", urlValue(pool)})));
+    if (!reply.succeeded) {
         window.writeLine(controls::kLogPanel,
-                         requestFailedLine(runtime::gbk("查看没插好端口"), reply.status));
+                         requestFailedLine(runtime::gbk("查看没插好端口"), reply));
         return;
     }
 

@@ -1,10 +1,45 @@
 #include "sim/replies.h"
 
+#include "runtime/codepage.h"
 #include "service/codec.h"
 
 #include <cstdio>
 
 namespace sim {
+
+namespace {
+
+bool isUtf8WithNonAscii(std::string_view bytes) {
+    bool nonAscii = false;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        const std::size_t length = lead < 0x80           ? 1
+                                   : (lead >> 5) == 0x6  ? 2
+                                   : (lead >> 4) == 0xE  ? 3
+                                   : (lead >> 3) == 0x1E ? 4
+                                                         : 0;
+        if (length == 0 || at + length > bytes.size()) {
+            return false;
+        }
+        for (std::size_t i = 1; i < length; ++i) {
+            if ((static_cast<unsigned char>(bytes[at + i]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        nonAscii = nonAscii || length > 1;
+        at += length;
+    }
+    return nonAscii;
+}
+
+// The client's transport sends characters outside ASCII as escaped UTF-8, as the service
+// expects; the state keeps GBK. Raw GBK bytes (never valid UTF-8 here) stay as they are.
+std::string queryText(std::string_view raw) {
+    std::string decoded = service::percentDecode(raw);
+    return isUtf8WithNonAscii(decoded) ? runtime::utf8ToGbk(decoded) : decoded;
+}
+
+} // namespace
 
 QueryParams parseRawQuery(std::string_view query) {
     QueryParams params;
@@ -14,10 +49,9 @@ QueryParams parseRawQuery(std::string_view query) {
         if (!item.empty()) {
             const auto eq = item.find('=');
             if (eq == std::string_view::npos) {
-                params.emplace_back(service::percentDecode(item), std::string());
+                params.emplace_back(queryText(item), std::string());
             } else {
-                params.emplace_back(service::percentDecode(item.substr(0, eq)),
-                                    service::percentDecode(item.substr(eq + 1)));
+                params.emplace_back(queryText(item.substr(0, eq)), queryText(item.substr(eq + 1)));
             }
         }
         if (amp == std::string_view::npos) {

@@ -13,8 +13,8 @@ namespace sim {
 using QueryParams = std::vector<std::pair<std::string, std::string>>;
 
 // Splits a raw query at "&" and each item at its first "=", then percent-decodes names and
-// values ("+" is a space). The client sends GBK bytes as they are and escapes only the bytes
-// that would change the request's meaning.
+// values ("+" is a space); escaped UTF-8 becomes GBK. The client escapes the bytes that would
+// change the request's meaning, and its transport sends other characters as escaped UTF-8.
 QueryParams parseRawQuery(std::string_view query);
 // The first value of a parameter; names match exactly ("ukey" is not "uKey").
 std::optional<std::string> queryValue(const QueryParams& params, std::string_view name);

@@ -1,3 +1,4 @@
+#include "http/messages.h"
 #include "runtime/threads.h"
 #include "service/operations.h"
 #include "service/requests.h"
@@ -70,17 +71,35 @@ TEST_F(LedTest, GivesUpAfterThreeTriesHalfASecondApartAndSaysWhy) {
 
     EXPECT_THAT(requests(sim::Endpoint::LedLight), SizeIs(3));
     EXPECT_GE(elapsed, std::chrono::milliseconds(1450)) << "three waits of 500 ms";
-    EXPECT_THAT(log(), ElementsAre(service::requestFailedLine(gbk("A1.01点亮"),
-                                                              gbk("服务未确认，回复：FAIL"))));
+    EXPECT_THAT(log(), ElementsAre(gbk("请求失败（A1.01点亮）：服务未确认 (HTTP 200 OK)，回复："
+                                       "FAIL second line")));
 }
 
-TEST_F(LedTest, UnreachableServiceLineCarriesTheEngineMessage) {
-    refuse(sim::Endpoint::LedLight);
-    service::lightPortLed(m_window, 0);
-
-    ASSERT_THAT(log(), ElementsAre(FailureLineFor("A1.01点亮")));
-    EXPECT_NE(log()[0], service::requestFailedLine(gbk("A1.01点亮"), ""))
-        << "the engine's message is missing";
+// The give-up line in the operator's words: the engine's message when nothing answered,
+// otherwise the status line and the reply's text without tags, at most 60 characters.
+TEST_F(LedTest, GiveUpLineSaysWhatHappenedInOneLine) {
+    const std::string sixtyOne = "<p>" + std::string(58, 'x') + gbk("点亮") + "</p>";
+    struct Case {
+        sim::Fault fault;
+        Text line;
+    };
+    const Text prefix = gbk("请求失败（A1.01点亮）：");
+    for (const Case& c :
+         {Case{{.error500Share = 1.0},
+               prefix + gbk("服务未确认 (HTTP 500 Internal Server Error)，回复：500 Internal "
+                            "Server Error Internal Server Error")},
+          Case{{.rawBody = sixtyOne},
+               prefix + gbk("服务未确认 (HTTP 200 OK)，回复：") + std::string(58, 'x') +
+                   gbk("点亮")},
+          Case{{.rawBody = "<b>NO</b>" + sixtyOne},
+               prefix + gbk("服务未确认 (HTTP 200 OK)，回复：NO ") + std::string(57, 'x')},
+          Case{{.refuseShare = 1.0}, prefix + http::failureMessage(http::Failure::NoResponse)}}) {
+        const std::size_t before = log().size();
+        m_sim->setFault(sim::Endpoint::LedLight, c.fault);
+        service::lightPortLed(m_window, 0);
+        ASSERT_THAT(log(), SizeIs(before + 1));
+        EXPECT_EQ(log().back(), c.line);
+    }
 }
 
 TEST_F(LedTest, SendsThePortNameOfItsOwnRow) {

@@ -52,19 +52,36 @@ TEST_F(PortsTest, ReadsLinesFieldsAndCodesAsBytes) {
                                     "A1.05|%4G-%G1\r\n"
                                     "A1.06|a+b-%\r\n"
                                     "A1.07|only\r\n"
-                                    "A1.08|s-%4\r\n" +
-                                        gbk("亅A1.10|u-v")); // "亅" ends in the byte "|"
+                                    "A1.08|s-%4\r\n"
+                                    "xA1y|n-m\r\n" +
+                                        gbk("亅A1.10|u-v\r\n") + // "亅" ends in the byte "|"
+                                        gbk("亅A1|w-z"));
     selectPool("A1");
 
     service::listPorts(m_window);
 
+    // A10's port and "亅A1.10" are another pool's; names without "." are found by search.
     EXPECT_THAT(portRows(),
-                ElementsAre(Row{"A1.01", gbk("未做TG"), "12:00"}, Row{"A10.01", "s", "t"},
+                ElementsAre(Row{"A1.01", gbk("未做TG"), "12:00"},
                             Row{"A1.03", gbk("未做TG"), "2024"}, Row{"A1.04", "t", "\xE6\x9C\xAA"},
                             Row{"A1.05", "\x04", "%G1"}, Row{"A1.06", "a b", "%"},
                             Row{"A1.07", "only", ""}, Row{"A1.08", "s", "\x04"},
-                            Row{gbk("亅A1.10"), "u", "v"}));
+                            Row{"xA1y", "n", "m"}, Row{gbk("亅A1"), "w", "z"}));
     EXPECT_EQ(m_window.text(controls::kPortCountLabel), gbk("端口数量：9"));
+}
+
+TEST_F(PortsTest, APoolOwnsThePortsNamedAfterItOnly) {
+    for (const Text& port : {Text("A1.01"), Text("A10.01"), gbk("深圳.01"), gbk("深圳南.01")}) {
+        m_sim->addPendingPort(Text(kKey), port, "s", "t");
+    }
+    for (const auto& [pool, expected] :
+         {std::pair{Text("A1"), Text("A1.01")}, std::pair{Text("A10"), Text("A10.01")},
+          std::pair{gbk("深圳"), gbk("深圳.01")}}) {
+        m_window.deleteAllRows(controls::kDeviceList);
+        selectPool(pool);
+        service::listPorts(m_window);
+        EXPECT_THAT(portRows(), ElementsAre(Row{expected, "s", "t"}));
+    }
 }
 
 TEST_F(PortsTest, WithoutSelectionListsEveryNamedPort) {
@@ -88,10 +105,10 @@ TEST_F(PortsTest, FailedRequestEmptiesTheListCountsZeroAndLogsWhy) {
     EXPECT_THAT(m_window.lines(controls::kLogPanel), ElementsAre(FailureLineFor("查看最新任务")));
 }
 
-TEST_F(PortsTest, QueryPortsSendsTheKeyAsIs) {
+TEST_F(PortsTest, QueryPortsEscapesOnlyWhatWouldChangeTheQuery) {
     m_sim->addPendingPort("k%41", "A1.01", "s", "t");
-    EXPECT_THAT(service::queryPorts("k%41"), testing::StartsWith("A1.01|"));
-    EXPECT_EQ(requests(sim::Endpoint::Ports).at(0).query, "ukey=k%41");
+    EXPECT_THAT(service::queryPorts("k%41").body, testing::StartsWith("A1.01|"));
+    EXPECT_EQ(requests(sim::Endpoint::Ports).at(0).query, "ukey=k%2541");
 }
 
 TEST_F(PortsTest, KeywordChecksMatchingStatusesOnly) {
