@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
         }));
         engine.push_back(bench::secondsOf([&] {
             for (const auto& body : bodies) {
-                service::postText(url, body);
+                service::postText(url, body, service::ReplySize::Short);
             }
         }));
         sink.takeBodies();

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
         }));
         engine.push_back(bench::secondsOf([&] {
             for (const auto& url : urls) {
-                service::getText(url);
+                service::getText(url, service::ReplySize::StatsRecord);
             }
         }));
     }

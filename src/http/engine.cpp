@@ -263,6 +263,7 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
     // leaves the body broken off.
     Text received;
     bool broken = false;
+    const std::size_t limit = replyLimit();
     for (std::size_t available = 0; !broken;) {
         if (!transport->queryDataAvailable(available)) {
             broken = true;
@@ -280,12 +281,17 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
         if (!read) {
             broken = true;
             setText(statusText, failureMessage(Failure::Read));
+        } else if (received.size() > limit) {
+            recorder.outcome.failure = Failure::ReplyTooLarge;
+            break;
         }
     }
 
     std::optional<Text> rawHeaders = transport->queryRawHeaders();
     if (!rawHeaders) {
-        recorder.outcome.failure = broken ? Failure::Read : Failure::NoResponse;
+        if (!recorder.outcome.failure) {
+            recorder.outcome.failure = broken ? Failure::Read : Failure::NoResponse;
+        }
         return {};
     }
     // Once the headers are read, the status line replaces a read failure's message; the
@@ -294,7 +300,7 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
     const runtime::TextList lines = runtime::splitText(*rawHeaders, "\r\n");
     recorder.outcome.statusCode = statusCodeOf(*rawHeaders);
     const std::optional<std::size_t> announced = announcedLength(lines);
-    if (broken || (announced && received.size() < *announced)) {
+    if (!recorder.outcome.failure && (broken || (announced && received.size() < *announced))) {
         recorder.outcome.failure = Failure::Read;
     }
     recorder.outcome.complete = !recorder.outcome.failure && recorder.outcome.statusCode != 0;

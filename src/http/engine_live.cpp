@@ -67,9 +67,10 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
                                    redirectLocation, statusText, responseBytes, mergeCookies,
                                    completeHeaders, bodyBytes, normalizeHeaderCase);
     }
+    const std::size_t limit = replyLimit();
     const auto request = [=](RequestCopy& r) {
         // The outcome is taken on the helper thread and handed on on the calling thread.
-        const OutcomeCapture capture;
+        const OutcomeCapture capture(limit);
         r.result = requestOnThisThread(
             r.url, method, r.bodyText, pointerTo(r.sendCookies), pointerTo(r.receivedCookies),
             r.extraHeaders, pointerTo(r.responseHeaders), noRedirect, r.userName, r.password,

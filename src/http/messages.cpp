@@ -34,6 +34,8 @@ runtime::Text failureMessage(Failure failure) {
         return runtime::gbk("712 服务器未响应!");
     case Failure::Read:
         return runtime::gbk("713 读取数据失败!");
+    case Failure::ReplyTooLarge:
+        return runtime::gbk("回复过大，已停止接收");
     }
     return {};
 }

@@ -20,6 +20,7 @@ enum class Failure {
     Send,                // 711
     NoResponse,          // 712
     Read,                // 713
+    ReplyTooLarge,       // no number: only a caller's limit ends a request this way
 };
 
 runtime::Text failureMessage(Failure failure);

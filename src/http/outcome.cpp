@@ -8,7 +8,8 @@ thread_local OutcomeCapture* innermostCapture = nullptr;
 
 } // namespace
 
-OutcomeCapture::OutcomeCapture() : m_outer(innermostCapture) {
+OutcomeCapture::OutcomeCapture(std::size_t replyLimit)
+    : m_replyLimit(replyLimit), m_outer(innermostCapture) {
     innermostCapture = this;
 }
 
@@ -20,6 +21,10 @@ void recordOutcome(const RequestOutcome& outcome) {
     if (innermostCapture != nullptr) {
         innermostCapture->m_outcome = outcome;
     }
+}
+
+std::size_t replyLimit() {
+    return innermostCapture != nullptr ? innermostCapture->m_replyLimit : kNoReplyLimit;
 }
 
 } // namespace http

@@ -88,8 +88,10 @@ void lightPortLed(runtime::Window& window, std::int32_t row) {
         port = portNameUnderLock(window, row);
         const char* total = runtime::ledMode.load() == 1 ? "1200000" : "600000";
         reply = getText(serviceUrl(runtime::concat(
-            {"/sinterface/ledLight?ukey=", urlValue(runtime::userKey()), "&slot=", urlValue(port),
-             "&on_duration=59000&off_duration=1000&total_duration=", total})));
+                            {"/sinterface/ledLight?ukey=", urlValue(runtime::userKey()),
+                             "&slot=", urlValue(port),
+                             "&on_duration=59000&off_duration=1000&total_duration=", total})),
+                        ReplySize::Short);
         if (reply.succeeded && runtime::findText(reply.body, "OK") != -1) {
             writeLineUnderLock(window, runtime::concat({port, runtime::gbk("点亮成功")}));
             return;

@@ -33,8 +33,8 @@ void refreshPools(runtime::Window& window) {
     window.setVisible(controls::kBusyPicture, true);
 
     const Text key = window.text(controls::kKeyBox);
-    const Reply reply =
-        getText(serviceUrl(runtime::concat({"/sinterface/getDev?uKey=", urlValue(key)})));
+    const Reply reply = getText(
+        serviceUrl(runtime::concat({"/sinterface/getDev?uKey=", urlValue(key)})), ReplySize::List);
     if (!reply.succeeded) {
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("刷新卡池列表"), reply));

@@ -47,7 +47,7 @@ private:
 Reply sendDeleteBatch(std::string_view body) {
     return postText(serviceUrl(runtime::concat(
                         {"/sinterface/port/deleteBatch?ukey=", urlValue(runtime::userKey())})),
-                    body);
+                    body, ReplySize::Short);
 }
 
 bool sameRow(runtime::Window& window, int row, const ReadRows& rows, std::size_t index) {

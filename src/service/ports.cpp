@@ -18,7 +18,8 @@ Text selectedPoolName(runtime::Window& window) {
 } // namespace
 
 Reply queryPorts(std::string_view key) {
-    return getText(serviceUrl(runtime::concat({"/sinterface/port/get?ukey=", urlValue(key)})));
+    return getText(serviceUrl(runtime::concat({"/sinterface/port/get?ukey=", urlValue(key)})),
+                   ReplySize::List);
 }
 
 std::vector<Text> portNamesOf(std::string_view reply) {

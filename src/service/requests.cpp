@@ -30,8 +30,18 @@ Text statusLineRemark(std::string_view status) {
     return runtime::concat({" (HTTP ", status, ")"});
 }
 
+Text sizeText(ReplySize limit) {
+    const auto bytes = static_cast<long long>(limit);
+    return bytes >= 1024 * 1024 ? runtime::concat({runtime::toText(bytes / (1024 * 1024)), " MiB"})
+                                : runtime::concat({runtime::toText(bytes / 1024), " KiB"});
+}
+
 // What went wrong with a request that did not succeed, in the log panel's words.
-Text failureOf(const http::RequestOutcome& outcome, std::string_view status) {
+Text failureOf(const http::RequestOutcome& outcome, std::string_view status, ReplySize limit) {
+    if (outcome.failure == http::Failure::ReplyTooLarge) {
+        return runtime::concat({runtime::gbk("回复超过 "), sizeText(limit),
+                                runtime::gbk("，已停止接收"), statusLineRemark(status)});
+    }
     if (outcome.failure) {
         const Text message = http::failureMessage(*outcome.failure);
         // A body that broke off after the status line: the message and the status it came with.
@@ -41,14 +51,14 @@ Text failureOf(const http::RequestOutcome& outcome, std::string_view status) {
     return runtime::concat({runtime::gbk("服务回复了错误状态"), statusLineRemark(status)});
 }
 
-Reply judged(const std::function<Text(Text* status)>& request) {
+Reply judged(ReplySize limit, const std::function<Text(Text* status)>& request) {
     Reply reply;
-    const http::OutcomeCapture capture;
+    const http::OutcomeCapture capture(static_cast<std::size_t>(limit));
     reply.body = request(&reply.status);
     reply.outcome = capture.outcome();
     reply.succeeded = reply.outcome.succeeded();
     if (!reply.succeeded) {
-        reply.failure = failureOf(capture.outcome(), reply.status);
+        reply.failure = failureOf(capture.outcome(), reply.status, limit);
     }
     return reply;
 }
@@ -82,15 +92,15 @@ Text urlValue(std::string_view value) {
     return out;
 }
 
-Reply getText(std::string_view url) {
-    return judged([url](Text* status) {
+Reply getText(std::string_view url, ReplySize limit) {
+    return judged(limit, [url](Text* status) {
         return http::HttpRequestEngine(url, 0, {}, nullptr, nullptr, {}, nullptr, false, {}, {}, {},
                                        {}, {}, 0, nullptr, status);
     });
 }
 
-Reply postText(std::string_view url, std::string_view bodyText) {
-    return judged([url, bodyText](Text* status) {
+Reply postText(std::string_view url, std::string_view bodyText, ReplySize limit) {
+    return judged(limit, [url, bodyText](Text* status) {
         return http::HttpRequestEngine(url, 1, bodyText, nullptr, nullptr, {}, nullptr, false, {},
                                        {}, {}, {}, {}, 0, nullptr, status);
     });

@@ -31,10 +31,18 @@ struct Reply {
     Text failure;
 };
 
+// How much of a reply an operation reads before it gives up on it: a hostile or broken server
+// must not make the client take a gigabyte.
+enum class ReplySize : std::size_t {
+    StatsRecord = 4 * 1024,  // twelve counts
+    Short = 1024 * 1024,     // a verdict: sign-in, LED, deletion
+    List = 64 * 1024 * 1024, // pools, ports, slots: room for 1,000,000 rows
+};
+
 // GET through the request engine, every other option at its default.
-Reply getText(std::string_view url);
+Reply getText(std::string_view url, ReplySize limit);
 // POST of bodyText through the request engine, every other option at its default.
-Reply postText(std::string_view url, std::string_view bodyText);
+Reply postText(std::string_view url, std::string_view bodyText, ReplySize limit);
 
 // The log-panel line for an operation whose request did not succeed (GBK): what (e.g.
 // gbk("刷新卡池列表")) and what happened.

@@ -30,7 +30,8 @@ void signIn(runtime::Window& window) {
 
     const Text key = window.text(controls::kKeyBox);
     const Reply reply =
-        getText(serviceUrl(runtime::concat({"/sinterface/getUserInfo?ukey=", urlValue(key)})));
+        getText(serviceUrl(runtime::concat({"/sinterface/getUserInfo?ukey=", urlValue(key)})),
+                ReplySize::Short);
     // A failed request is read as no reply at all: an error page must not pass for a verdict.
     const Text answer = reply.succeeded ? reply.body : Text();
 

@@ -14,7 +14,8 @@ void listUnseatedSlots(runtime::Window& window) {
 
     const Reply reply = getText(
         serviceUrl(runtime::concat({"/sinterface/getSlotInfo?uKey=", urlValue(runtime::userKey()),
-                                    "&slot=", urlValue(pool)})));
+                                    "&slot=", urlValue(pool)})),
+        ReplySize::List);
     if (!reply.succeeded) {
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("查看没插好端口"), reply));

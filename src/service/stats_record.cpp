@@ -91,7 +91,8 @@ std::optional<StatsCells> statsCells(std::string_view reply) {
     if (runtime::findText(reply, "a 404 Not") != -1) {
         return std::nullopt;
     }
-    const runtime::TextList f = runtime::splitText(reply, "-");
+    // Split no further than a 13th field: that is enough to refuse a record of other length.
+    const runtime::TextList f = runtime::splitText(reply, "-", 13);
     if (f.size() != 12) {
         return std::nullopt;
     }

@@ -34,7 +34,8 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window) {
         lastName = window.cellText(controls::kPoolSummaryList, row, 0);
         const Text file =
             statsFileName(runtime::concat({runtime::userKey(), "-", *lastName}), kStatsFileKey);
-        const Reply reply = getText(statsUrl(runtime::concat({"/file/", file, ".txt"})));
+        const Reply reply =
+            getText(statsUrl(runtime::concat({"/file/", file, ".txt"})), ReplySize::StatsRecord);
         // A failed read (the "404 Not" page included) leaves the row as it is.
         const auto cells = reply.succeeded ? statsCells(reply.body) : std::nullopt;
         if (!cells) {

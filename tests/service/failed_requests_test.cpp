@@ -124,3 +124,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 } // namespace
 } // namespace servicetest
+
+namespace servicetest {
+namespace {
+
+class OversizedReplyTest : public ServiceSimTest {};
+
+// Each operation reads what its reply can reasonably hold and no more.
+TEST_F(OversizedReplyTest, IsRefusedWithALineAndChangesNothing) {
+    m_sim->addPendingPort(Text(kKey), "A1.01", gbk("未做TG"), "12:00");
+    m_window.setText(controls::kKeyBox, kKey);
+    m_sim->setFault(sim::Endpoint::SignIn, {.hugeReplyMegabytes = 2});
+    service::signIn(m_window);
+    m_sim->setFault(sim::Endpoint::Ports, {.hugeReplyMegabytes = 65});
+    service::listPorts(m_window);
+
+    EXPECT_EQ(m_window.text(controls::kSignInMessage), gbk("网络有问题，请检查网络环境！"));
+    EXPECT_THAT(column(controls::kPortList, 0), IsEmpty());
+    EXPECT_THAT(
+        m_window.lines(controls::kLogPanel),
+        ElementsAre(gbk("请求失败（登录验证）：回复超过 1 MiB，已停止接收 (HTTP 200 OK)"),
+                    gbk("请求失败（查看最新任务）：回复超过 64 MiB，已停止接收 (HTTP 200 OK)")));
+}
+
+} // namespace
+} // namespace servicetest
