@@ -53,6 +53,8 @@ public:
         return true;
     }
 
+    void setDeadline(Clock::time_point deadline) override { m_deadline = deadline; }
+
     bool setTimeouts(const Timeouts& timeouts) override {
         if (m_multi == nullptr || timeouts.resolveMs < 0 || timeouts.connectMs < 0 ||
             timeouts.sendMs < 0 || timeouts.receiveMs < 0) {
@@ -326,6 +328,9 @@ private:
     bool pump(const std::function<bool()>& ready, int idleMs) {
         m_lastProgress = Clock::now();
         while (!m_done && !ready()) {
+            if (Clock::now() >= m_deadline) {
+                return false;
+            }
             int running = 0;
             curl_multi_perform(m_multi, &running);
             int queued = 0;
@@ -342,11 +347,13 @@ private:
             if (idle >= std::chrono::milliseconds(idleMs)) {
                 return false;
             }
-            const auto left = std::chrono::milliseconds(idleMs) -
-                              std::chrono::duration_cast<std::chrono::milliseconds>(idle);
-            curl_multi_poll(m_multi, nullptr, 0,
-                            static_cast<int>(std::min<std::int64_t>(left.count(), kPollSliceMs)),
-                            nullptr);
+            const auto left =
+                std::min(std::chrono::milliseconds(idleMs) -
+                             std::chrono::duration_cast<std::chrono::milliseconds>(idle),
+                         std::chrono::ceil<std::chrono::milliseconds>(m_deadline - Clock::now()));
+            curl_multi_poll(
+                m_multi, nullptr, 0,
+                static_cast<int>(std::clamp<std::int64_t>(left.count(), 0, kPollSliceMs)), nullptr);
         }
         return true;
     }
@@ -419,6 +426,7 @@ private:
     bool m_proxyForPlainOnly = false;
     std::string m_proxyUrl;
     Timeouts m_timeouts{30'000, 30'000, 30'000, 30'000};
+    Clock::time_point m_deadline = Clock::time_point::max();
     std::string m_host;
     std::uint16_t m_port = 0;
     std::string m_method;

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <charconv>
+#include <chrono>
 #include <climits>
 
 namespace http {
@@ -140,6 +141,13 @@ std::optional<std::size_t> announcedLength(const runtime::TextList& lines) {
     return length;
 }
 
+std::chrono::steady_clock::time_point deadlineAfter(std::chrono::steady_clock::time_point start,
+                                                    int timeoutMs) {
+    const auto span = std::chrono::milliseconds(timeoutMs) * 2;
+    const auto latest = std::chrono::steady_clock::time_point::max();
+    return latest - start < span ? latest : start + span;
+}
+
 void setText(Text* target, Text value) {
     if (target != nullptr) {
         *target = std::move(value);
@@ -162,6 +170,7 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
     const bool normalize = normalizeHeaderCase.value_or(true);
     const Text cookiesToSend = sendCookies != nullptr ? *sendCookies : Text();
 
+    const auto start = std::chrono::steady_clock::now();
     OutcomeRecorder recorder;
     const std::unique_ptr<Transport> transport = makeTransport();
     if (!transport || !transport->checkPlatform()) {
@@ -199,6 +208,10 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
     if (!transport->setTimeouts(Timeouts{timeout, timeout, timeout, timeout})) {
         return fail(Failure::Timeouts);
     }
+    // Every phase may take its time-out, and every byte restarts the receive one: the deadline
+    // keeps a trickling or endless reply from holding the request for ever.
+    const auto deadline = deadlineAfter(start, timeout);
+    transport->setDeadline(deadline);
 
     scope.enterStage();
     if (!transport->connect(parts->host, parts->port)) {
@@ -265,6 +278,11 @@ Text requestOnThisThread(std::string_view url, int method, std::string_view body
     bool broken = false;
     const std::size_t limit = replyLimit();
     for (std::size_t available = 0; !broken;) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            broken = true;
+            setText(statusText, failureMessage(Failure::Read));
+            break;
+        }
         if (!transport->queryDataAvailable(available)) {
             broken = true;
             break;

@@ -4,6 +4,7 @@
 
 #include "runtime/text.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -56,6 +57,9 @@ public:
     // "http=host:port" for plain URLs only.
     virtual bool openSession(std::string_view proxyName) = 0;
     virtual bool setTimeouts(const Timeouts& timeouts) = 0;
+    // On top of the phase time-outs: no wait of this request goes past the deadline, however
+    // slowly the server keeps sending. A wait cut short fails like a time-out of its phase.
+    virtual void setDeadline(std::chrono::steady_clock::time_point deadline) = 0;
     virtual bool connect(std::string_view host, std::uint16_t port) = 0;
     virtual bool openRequest(std::string_view method, std::string_view objectName, bool secure) = 0;
     virtual bool setCredentials(AuthTarget target, std::string_view user,

@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -66,8 +69,13 @@ public:
     }
 
     bool setTimeouts(const Timeouts& timeouts) override {
+        m_timeouts = timeouts;
         return WinHttpSetTimeouts(m_session, timeouts.resolveMs, timeouts.connectMs,
                                   timeouts.sendMs, timeouts.receiveMs) != FALSE;
+    }
+
+    void setDeadline(std::chrono::steady_clock::time_point deadline) override {
+        m_deadline = deadline;
     }
 
     bool connect(std::string_view host, std::uint16_t port) override {
@@ -112,7 +120,7 @@ public:
     }
 
     bool sendRequest(std::uint64_t totalLength) override {
-        if (totalLength > std::numeric_limits<DWORD>::max()) {
+        if (totalLength > std::numeric_limits<DWORD>::max() || !shortenWaitsToDeadline()) {
             return false;
         }
         return WinHttpSendRequest(m_request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
@@ -126,9 +134,14 @@ public:
                                 &written) != FALSE;
     }
 
-    bool receiveResponse() override { return WinHttpReceiveResponse(m_request, nullptr) != FALSE; }
+    bool receiveResponse() override {
+        return shortenWaitsToDeadline() && WinHttpReceiveResponse(m_request, nullptr) != FALSE;
+    }
 
     bool queryDataAvailable(std::size_t& available) override {
+        if (!shortenWaitsToDeadline()) {
+            return false;
+        }
         DWORD size = 0;
         if (!WinHttpQueryDataAvailable(m_request, &size)) {
             return false;
@@ -169,6 +182,24 @@ public:
     }
 
 private:
+    // WinHTTP waits synchronously, each wait up to its phase time-out: before each wait, the
+    // time-outs of the request shrink to what is left until the deadline. False once it passed.
+    bool shortenWaitsToDeadline() {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            m_deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        const auto within = [&left](int phaseMs) {
+            return static_cast<int>(std::min<std::int64_t>(phaseMs, left.count()));
+        };
+        return WinHttpSetTimeouts(m_request, within(m_timeouts.resolveMs),
+                                  within(m_timeouts.connectMs), within(m_timeouts.sendMs),
+                                  within(m_timeouts.receiveMs)) != FALSE;
+    }
+
+    Timeouts m_timeouts{};
+    std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
     HINTERNET m_session = nullptr;
     HINTERNET m_connection = nullptr;
     HINTERNET m_request = nullptr;

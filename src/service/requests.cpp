@@ -6,6 +6,7 @@
 #include "runtime/state.h"
 #include "service/endpoints.h"
 
+#include <atomic>
 #include <functional>
 
 namespace service {
@@ -51,6 +52,8 @@ Text failureOf(const http::RequestOutcome& outcome, std::string_view status, Rep
     return runtime::concat({runtime::gbk("服务回复了错误状态"), statusLineRemark(status)});
 }
 
+std::atomic<int> requestTimeoutSeconds{0};
+
 Reply judged(ReplySize limit, const std::function<Text(Text* status)>& request) {
     Reply reply;
     const http::OutcomeCapture capture(static_cast<std::size_t>(limit));
@@ -64,6 +67,10 @@ Reply judged(ReplySize limit, const std::function<Text(Text* status)>& request) 
 }
 
 } // namespace
+
+void setRequestTimeoutSeconds(int seconds) {
+    requestTimeoutSeconds = seconds;
+}
 
 Text serviceUrl(std::string_view pathAndQuery) {
     const Text host = runtime::routeHost();
@@ -95,14 +102,15 @@ Text urlValue(std::string_view value) {
 Reply getText(std::string_view url, ReplySize limit) {
     return judged(limit, [url](Text* status) {
         return http::HttpRequestEngine(url, 0, {}, nullptr, nullptr, {}, nullptr, false, {}, {}, {},
-                                       {}, {}, 0, nullptr, status);
+                                       {}, {}, requestTimeoutSeconds.load(), nullptr, status);
     });
 }
 
 Reply postText(std::string_view url, std::string_view bodyText, ReplySize limit) {
     return judged(limit, [url, bodyText](Text* status) {
         return http::HttpRequestEngine(url, 1, bodyText, nullptr, nullptr, {}, nullptr, false, {},
-                                       {}, {}, {}, {}, 0, nullptr, status);
+                                       {}, {}, {}, {}, requestTimeoutSeconds.load(), nullptr,
+                                       status);
     });
 }
 

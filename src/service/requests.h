@@ -39,6 +39,10 @@ enum class ReplySize : std::size_t {
     List = 64 * 1024 * 1024, // pools, ports, slots: room for 1,000,000 rows
 };
 
+// The time-out every service request hands the engine (0: the engine's own, 30 s); a request
+// ends within twice its time-out whatever the server does.
+void setRequestTimeoutSeconds(int seconds);
+
 // GET through the request engine, every other option at its default.
 Reply getText(std::string_view url, ReplySize limit);
 // POST of bodyText through the request engine, every other option at its default.

@@ -247,6 +247,18 @@ TEST_F(EngineLoopbackTest, ServerThatNeverAnswersTimesOut) {
     EXPECT_EQ(out.responseHeaders, "before");
 }
 
+// Each byte comes well within the time-out, so only the deadline of twice the time-out ends
+// the request, with what had arrived.
+TEST_F(EngineLoopbackTest, TricklingReplyEndsAtTheDeadline) {
+    const auto start = std::chrono::steady_clock::now();
+    const Text body = run({.url = server.url("/trickle?interval=100"), .timeoutSeconds = 1}, out);
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(out.statusText, "200 OK");
+    EXPECT_GT(body.size(), 0U);
+    EXPECT_LT(body.size(), 1000U);
+    EXPECT_LT(took, std::chrono::seconds(10)) << "the trickle alone would take 100 s";
+}
+
 TEST_F(EngineLoopbackTest, RefusedOrUnresolvableHostFailsAtSend) {
     const std::string refused = "http://127.0.0.1:" + std::to_string(http::testing::closedPort());
     EXPECT_EQ(run({.url = refused + "/"}, out), "");

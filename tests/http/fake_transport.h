@@ -3,7 +3,9 @@
 
 #include "http/transport.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +44,7 @@ struct FakeRecord {
     std::vector<std::string> calls; // step names in call order
     std::string proxyName;
     Timeouts timeouts;
+    std::optional<std::chrono::steady_clock::time_point> deadline;
     std::string host;
     std::uint16_t port = 0;
     std::string method;
@@ -66,6 +69,9 @@ public:
     std::optional<UrlParts> crackUrl(std::string_view url) override;
     bool openSession(std::string_view proxyName) override;
     bool setTimeouts(const Timeouts& timeouts) override;
+    void setDeadline(std::chrono::steady_clock::time_point deadline) override {
+        m_record.deadline = deadline;
+    }
     bool connect(std::string_view host, std::uint16_t port) override;
     bool openRequest(std::string_view method, std::string_view objectName, bool secure) override;
     bool setCredentials(AuthTarget target, std::string_view user,

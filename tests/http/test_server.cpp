@@ -233,6 +233,20 @@ void TestServer::serve(const Socket& client) {
     } else if (path == "/truncated") {
         reply.body.assign(100, 'p'); // the connection drops after these 100 of 1000 bytes
         reply.declaredLength = 1000;
+    } else if (path == "/trickle") {
+        // 1000 bytes announced, then one every `interval` ms until the client gives up.
+        const auto interval =
+            std::chrono::milliseconds(std::stoi(queryValue(request.target, "interval")));
+        if (!client.sendAll(statusLine(200) + "Content-Length: 1000\r\n\r\n")) {
+            return;
+        }
+        for (int sent = 0; sent < 1000 && !m_stopping; ++sent) {
+            std::this_thread::sleep_for(interval);
+            if (!client.sendAll("t")) {
+                return;
+            }
+        }
+        return;
     } else {
         reply.status = 404;
         reply.body.clear();

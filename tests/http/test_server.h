@@ -26,7 +26,7 @@ struct SeenRequest {
 // Routes: /echo... (any method; body "METHOD target|body"), /status/404, /redirect (302 to
 // /echo/target), /cookies/set, /cookies/echo (the Cookie lines
 // joined by " | "), /cookies/redirect (302 to /cookies/echo, setting hop=1), /nul, /big?size=N,
-// /truncated, /utf8.
+// /truncated, /utf8, /trickle?interval=MS (one body byte per interval).
 class TestServer final {
 public:
     TestServer();
