@@ -41,8 +41,13 @@ void refreshPools(runtime::Window& window) {
     }
 
     json.clear();
-    json.load(reply.succeeded ? reply.body : Text());
-    if (reply.succeeded && json.getJsonText("ret") == "0") {
+    const bool readable = reply.succeeded && json.load(reply.body);
+    if (reply.succeeded && !readable) {
+        // The operator learns that the list could not be read, not only that nothing came.
+        window.writeLine(controls::kLogPanel, requestFailedLine(runtime::gbk("刷新卡池列表"),
+                                                                unreadableReplyText(reply)));
+    }
+    if (readable && json.getJsonText("ret") == "0") {
         const Text inner = textBetween(reply.body, "[", "]");
         allTextsBetween(inner, "\"", "\"", names);
         addNewPools(window, names);

@@ -122,8 +122,13 @@ Text requestFailedLine(std::string_view what, const Reply& reply) {
     if (!reply.succeeded) {
         return requestFailedLine(what, reply.failure);
     }
-    return requestFailedLine(what, runtime::concat({runtime::gbk("服务器没有返回内容"),
-                                                    statusLineRemark(reply.status)}));
+    return requestFailedLine(what, unreadableReplyText(reply));
+}
+
+Text unreadableReplyText(const Reply& reply) {
+    return runtime::concat(
+        {runtime::gbk(reply.body.empty() ? "服务器没有返回内容" : "回复无法识别"),
+         statusLineRemark(reply.status)});
 }
 
 } // namespace service

@@ -54,5 +54,8 @@ Text requestFailedLine(std::string_view what, std::string_view happened);
 // The same for a reply: its failure, or for a successful one without a body, the remark that
 // the service sent no content.
 Text requestFailedLine(std::string_view what, const Reply& reply);
+// What to say of a successful reply that the operation cannot read: that it is empty, or that
+// it cannot be recognised, with its status line.
+Text unreadableReplyText(const Reply& reply);
 
 } // namespace service

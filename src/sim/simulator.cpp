@@ -357,8 +357,8 @@ struct Simulator::Impl {
                 }
             }
         }
-        if (fault.latencyMs > 0) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(fault.latencyMs));
+        if (fault.latencyMs > 0 && !sleepWhileRunning(fault.latencyMs)) {
+            return;
         }
         if (errorStatus != 0) {
             res.status = errorStatus;
@@ -424,22 +424,26 @@ struct Simulator::Impl {
             });
     }
 
+    // A stopping simulator cuts the wait short (false), so a long latency never holds stop().
+    bool sleepWhileRunning(int milliseconds) const {
+        const auto until =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        while (std::chrono::steady_clock::now() < until) {
+            if (!running) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(milliseconds, 20)));
+        }
+        return true;
+    }
+
     // One byte per interval; a closed connection or a stopping simulator ends it.
     void sendTrickling(httplib::Response& res, Reply reply, int intervalMs) {
         auto body = std::make_shared<std::string>(std::move(reply.body));
         res.set_content_provider(
             body->size(), reply.contentType,
             [this, body, intervalMs](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                const auto until =
-                    std::chrono::steady_clock::now() + std::chrono::milliseconds(intervalMs);
-                while (std::chrono::steady_clock::now() < until) {
-                    if (!running) {
-                        return false;
-                    }
-                    std::this_thread::sleep_for(
-                        std::chrono::milliseconds(std::min(intervalMs, 20)));
-                }
-                return sink.write(body->data() + offset, 1);
+                return sleepWhileRunning(intervalMs) && sink.write(body->data() + offset, 1);
             });
     }
 
