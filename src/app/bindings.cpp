@@ -18,23 +18,6 @@
 #include <memory>
 
 namespace app {
-namespace {
-
-// Menu items run once the menu has closed, like a command picked from it.
-void onItem(QWidget& context, const Menus& menus, std::string_view root, std::string_view caption,
-            std::function<void()> action) {
-    const auto found = menus.find(root);
-    if (found == menus.end()) {
-        return;
-    }
-    QAction* item = found->second->findChild<QAction*>(fromUtf8(caption));
-    if (!item) {
-        return;
-    }
-    QObject::connect(item, &QAction::triggered, &context, std::move(action), Qt::QueuedConnection);
-}
-
-} // namespace
 
 void bindEvents(QWidget& mainWindow, BindingContext context) {
     using namespace controls;
@@ -85,33 +68,34 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
         };
     };
     const Menus& menus = context.menus;
-    onItem(mainWindow, menus, kDeviceMenu, "查看没插好端口",
-           onGuiThread(&ServiceActions::listUnseatedSlots));
-    onItem(mainWindow, menus, kDeviceMenu, "查看最新任务", [&window, shared] {
+    const auto onItem = [&mainWindow, &menus](const MenuItem& item, std::function<void()> action) {
+        bindMenuItem(mainWindow, menus, item, std::move(action));
+    };
+    onItem(items::kUnseatedSlots, onGuiThread(&ServiceActions::listUnseatedSlots));
+    onItem(items::kLatestTasks, [&window, shared] {
         if (shared->listPorts) {
             runtime::startWorker([&window, shared](std::int32_t) { shared->listPorts(window); });
         }
     });
-    onItem(mainWindow, menus, kDeviceMenu, "刷新",
-           onGuiThread(&ServiceActions::markPoolsWithNewTasks));
-    onItem(mainWindow, menus, kDeviceMenu, "重新登录",
-           onGuiThread(&ServiceActions::prepareSignInAgain));
-    onItem(mainWindow, menus, kPortMenu, "已拔出清除",
+    onItem(items::kMarkNewTasks, onGuiThread(&ServiceActions::markPoolsWithNewTasks));
+    onItem(items::kSignInAgain, onGuiThread(&ServiceActions::prepareSignInAgain));
+    onItem(items::kPulledOut,
            [&window, report = onGuiThread(&ServiceActions::deletePortsInBatches)] {
                const QString question = pulledOutQuestion(window);
                if (question.isEmpty() || window.confirm(question)) {
                    report();
                }
            });
-    onItem(mainWindow, menus, kPortMenu, "全部复制", [&window] { copyAllPorts(window); });
-    onItem(mainWindow, menus, kPortMenu, "全选", [&window] { setAllPortsChecked(window, 1); });
-    onItem(mainWindow, menus, kPortMenu, "关键词勾选",
-           onGuiThread(&ServiceActions::checkPortsByKeyword));
-    onItem(mainWindow, menus, kPortMenu, "取消全选", [&window] { setAllPortsChecked(window, 0); });
-    onItem(mainWindow, menus, kPortMenu, "点亮勾选端口10分钟",
-           [&window, shared] { lightCheckedPorts(window, 2, shared->lightPortLed); });
-    onItem(mainWindow, menus, kPortMenu, "点亮勾选端口20分钟",
-           [&window, shared] { lightCheckedPorts(window, 1, shared->lightPortLed); });
+    onItem(items::kCopyAll, [&window] { copyAllPorts(window); });
+    onItem(items::kCheckAll, [&window] { setAllPortsChecked(window, 1); });
+    onItem(items::kCheckByKeyword, onGuiThread(&ServiceActions::checkPortsByKeyword));
+    onItem(items::kUncheckAll, [&window] { setAllPortsChecked(window, 0); });
+    onItem(items::kLightTenMinutes, [&window, shared] {
+        lightCheckedPorts(window, runtime::LedDuration::TenMinutes, shared->lightPortLed);
+    });
+    onItem(items::kLightTwentyMinutes, [&window, shared] {
+        lightCheckedPorts(window, runtime::LedDuration::TwentyMinutes, shared->lightPortLed);
+    });
 }
 
 } // namespace app

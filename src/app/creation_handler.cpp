@@ -44,7 +44,7 @@ void runCreationHandler(const CreationContext& context) {
     runtime::ledLock = runtime::createLock();
     runtime::setRouteHost(service::endpoints().netherlands);
     context.window.setText(controls::kKeyBox, readKey(context.settingsFile));
-    runtime::ledMode = 1;
+    runtime::setLedDuration(runtime::LedDuration::TwentyMinutes);
     if (context.startOverlay) {
         startOverlayWorker(context.shapeBox);
     }

@@ -52,8 +52,9 @@ bool copyAllPorts(runtime::Window& window) {
     return window.putOnClipboard(portListText(window));
 }
 
-int lightCheckedPorts(runtime::Window& window, int ledMode, const LedWorker& worker) {
-    runtime::ledMode = ledMode;
+int lightCheckedPorts(runtime::Window& window, runtime::LedDuration duration,
+                      const LedWorker& worker) {
+    runtime::setLedDuration(duration);
     if (!worker) {
         return 0;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The port list's own commands: check all, uncheck all, copy all, light checked ports.
 
+#include "runtime/state.h"
 #include "runtime/window.h"
 
 #include <QString>
@@ -25,9 +26,10 @@ bool copyAllPorts(runtime::Window& window);
 // empty list.
 QString pulledOutQuestion(runtime::Window& window);
 
-// Sets ledMode, then starts one worker per checked row of 超级列表框2, each given its own row
-// index, waiting 100 ms with the responsive delay after each; unchecked rows are skipped at
-// once. Returns the number of workers started.
-int lightCheckedPorts(runtime::Window& window, int ledMode, const LedWorker& worker);
+// Sets the LED duration, then starts one worker per checked row of 超级列表框2, each given its
+// own row index, waiting 100 ms with the responsive delay after each; unchecked rows are skipped
+// at once. Returns the number of workers started.
+int lightCheckedPorts(runtime::Window& window, runtime::LedDuration duration,
+                      const LedWorker& worker);
 
 } // namespace app

@@ -8,6 +8,16 @@
 namespace runtime {
 
 std::atomic<std::int32_t> ledMode{0};
+
+void setLedDuration(LedDuration duration) {
+    ledMode = static_cast<std::int32_t>(duration);
+}
+
+LedDuration ledDuration() {
+    return ledMode.load() == static_cast<std::int32_t>(LedDuration::TwentyMinutes)
+               ? LedDuration::TwentyMinutes
+               : LedDuration::TenMinutes;
+}
 std::atomic<LockHandle> ledLock{0};
 std::atomic<std::int32_t> codePage{0};
 std::atomic<std::int32_t> uploadChunkSize{0};

@@ -20,6 +20,10 @@ void setUserKey(Text key);
 
 // 1 selects a 20-minute LED lighting, any other value 10 minutes.
 extern std::atomic<std::int32_t> ledMode;
+// The same as names: what the LED menu items choose and the LED request reads.
+enum class LedDuration : std::int32_t { TwentyMinutes = 1, TenMinutes = 2 };
+void setLedDuration(LedDuration duration);
+LedDuration ledDuration();
 // Guards the LED workers' list read and log line; created at window creation.
 extern std::atomic<LockHandle> ledLock;
 extern std::atomic<std::int32_t> codePage;

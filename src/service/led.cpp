@@ -86,7 +86,8 @@ void lightPortLed(runtime::Window& window, std::int32_t row) {
     Reply reply;
     for (int attempt = 0; attempt < kTries; ++attempt) {
         port = portNameUnderLock(window, row);
-        const char* total = runtime::ledMode.load() == 1 ? "1200000" : "600000";
+        const char* total =
+            runtime::ledDuration() == runtime::LedDuration::TwentyMinutes ? "1200000" : "600000";
         reply = getText(serviceUrl(runtime::concat(
                             {"/sinterface/ledLight?ukey=", urlValue(runtime::userKey()),
                              "&slot=", urlValue(port),

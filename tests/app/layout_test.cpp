@@ -1,5 +1,6 @@
 // The window as the operator meets it: every control, list column and menu item.
 #include "app/busy_picture.h"
+#include "app/menus.h"
 #include "app/tab_control.h"
 #include "window_fixture.h"
 
@@ -217,6 +218,14 @@ TEST_F(LayoutTest, PopUpMenusHaveTheirItemsInOrder) {
         }
         EXPECT_FALSE(menu->isVisible());
     }
+    // A caption that is not in its menu cannot be bound silently.
+    const Menus portMenu{{"c1", mainWindow().menu("c1")}};
+    EXPECT_NO_THROW(bindMenuItem(mainWindow(), portMenu, items::kCopyAll, [] {}));
+    EXPECT_THROW(
+        bindMenuItem(mainWindow(), portMenu, MenuItem{"c1", 0x260170E5, "全部复制 "}, [] {}),
+        std::logic_error);
+    EXPECT_THROW(bindMenuItem(mainWindow(), portMenu, items::kLatestTasks, [] {}),
+                 std::logic_error);
 }
 
 TEST_F(LayoutTest, RightClickInAListPopsItsMenuUpAtTheCursorPlusThree) {

@@ -109,7 +109,9 @@ TEST_F(LightPortsTest, NoCheckedRowStartsNoWorkerAndReturnsAtOnce) {
     fillPorts(window, 4);
     QElapsedTimer took;
     took.start();
-    EXPECT_EQ(lightCheckedPorts(window, 2, [](runtime::Window&, int) { FAIL(); }), 0);
+    EXPECT_EQ(lightCheckedPorts(window, runtime::LedDuration::TenMinutes,
+                                [](runtime::Window&, int) { FAIL(); }),
+              0);
     EXPECT_LT(took.elapsed(), 100);
     EXPECT_EQ(runtime::ledMode.load(), 2);
 }
@@ -147,10 +149,11 @@ TEST_F(LightPortsTest, WindowStaysResponsiveWhileLighting) {
     setAllPortsChecked(window, 1);
     bool ranDuring = false;
     QTimer::singleShot(50, m_window.get(), [&] { ranDuring = starts().size() < 3; });
-    lightCheckedPorts(window, 1, [this](runtime::Window&, int row) {
-        std::lock_guard lock(m_mutex);
-        m_starts.push_back({row, m_clock.elapsed()});
-    });
+    lightCheckedPorts(window, runtime::LedDuration::TwentyMinutes,
+                      [this](runtime::Window&, int row) {
+                          std::lock_guard lock(m_mutex);
+                          m_starts.push_back({row, m_clock.elapsed()});
+                      });
     EXPECT_TRUE(ranDuring);
     // The last worker may still be recording when the call returns.
     ASSERT_TRUE(pumpUntil([this] { return starts().size() == 3; }));
