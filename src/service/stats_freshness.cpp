@@ -51,12 +51,13 @@ std::optional<Text> StatsFreshness::recordRead(std::string_view pool) {
 
 std::optional<Text> StatsFreshness::readFailed(std::string_view pool, std::string_view reason) {
     Pool& state = meet(pool);
-    // A pool listed twice fails once per pass, not once per row.
-    if (state.seenInPass != m_pass) {
-        ++state.failedPasses;
-    }
+    // A pool listed twice fails once per pass, not once per row, and is reported once.
+    const bool firstRowThisPass = state.seenInPass != m_pass;
     state.seenInPass = m_pass;
-    if (state.failedPasses != kStaleAfterFailures) {
+    if (!firstRowThisPass) {
+        return std::nullopt;
+    }
+    if (++state.failedPasses != kStaleAfterFailures) {
         return std::nullopt;
     }
     const Text shown =
