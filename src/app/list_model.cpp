@@ -4,6 +4,9 @@
 
 #include "app/qt_text.h"
 
+#include <QGuiApplication>
+#include <QPalette>
+
 namespace app {
 
 ListModel::ListModel(QStringList headers, bool checkable, QObject* parent)
@@ -70,6 +73,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DisplayRole) {
         return toQString(m_store.cell(index.row(), index.column()));
+    }
+    if (role == Qt::ForegroundRole && m_store.isGreyed(index.row())) {
+        return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
     }
     if (role == Qt::CheckStateRole && m_checkable && index.column() == 0) {
         return static_cast<int>(m_store.checkState(index.row()) == 1 ? Qt::Checked : Qt::Unchecked);

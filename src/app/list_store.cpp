@@ -99,6 +99,30 @@ void ListStore::setCheckState(int row, int state) {
     notify(first);
 }
 
+bool ListStore::isGreyed(int row) const {
+    std::lock_guard lock(m_mutex);
+    return validCell(row, 0) && m_rows[static_cast<std::size_t>(row)].greyed;
+}
+
+void ListStore::setGreyed(int row, bool greyed) {
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!validCell(row, 0)) {
+            return;
+        }
+        Row& target = m_rows[static_cast<std::size_t>(row)];
+        // The statistics watch restates every row's mark on each pass; only a change is news
+        // for the view.
+        if (target.greyed == greyed) {
+            return;
+        }
+        target.greyed = greyed;
+        first = noteCells();
+    }
+    notify(first);
+}
+
 int ListStore::appendRow(std::string_view caption) {
     bool first = false;
     int index = 0;

@@ -42,6 +42,8 @@ public:
     void setCell(int row, int column, std::string_view text);
     int checkState(int row) const;
     void setCheckState(int row, int state);
+    bool isGreyed(int row) const;
+    void setGreyed(int row, bool greyed);
     int appendRow(std::string_view caption);
     void deleteRow(int row);
     void deleteAll();
@@ -54,6 +56,7 @@ private:
     struct Row {
         std::vector<runtime::Text> cells;
         int checkState = 0;
+        bool greyed = false;
     };
 
     bool validCell(int row, int column) const;

@@ -198,6 +198,12 @@ int QtWindow::findRow(std::string_view list, std::string_view caption) {
     return model ? model->store().findRow(caption) : -1;
 }
 
+void QtWindow::setRowGreyed(std::string_view list, int row, bool greyed) {
+    if (ListModel* model = this->list(list)) {
+        model->store().setGreyed(row, greyed);
+    }
+}
+
 bool QtWindow::putOnClipboard(std::string_view text) {
     const QString value = toQString(text);
     return overlay::callOnGuiThread([&value] {

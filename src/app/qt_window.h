@@ -46,6 +46,7 @@ public:
     void deleteRow(std::string_view list, int row) override;
     void deleteAllRows(std::string_view list) override;
     int findRow(std::string_view list, std::string_view caption) override;
+    void setRowGreyed(std::string_view list, int row, bool greyed) override;
 
     bool putOnClipboard(std::string_view text) override;
     runtime::Text inputBox(std::string_view prompt) override;

@@ -146,7 +146,7 @@ void MemoryWindow::setCheckState(std::string_view list, int row, int state) {
 int MemoryWindow::appendRow(std::string_view list, std::string_view caption) {
     const Lock lock(m_mutex);
     List& target = this->list(list);
-    target.rows.push_back(Row{{Text(caption)}, 0});
+    target.rows.push_back(Row{{Text(caption)}, 0, false});
     return static_cast<int>(target.rows.size()) - 1;
 }
 
@@ -179,6 +179,14 @@ int MemoryWindow::findRow(std::string_view list, std::string_view caption) {
             return equalsIgnoreAsciiCase(row.cells.front(), caption);
         });
     return found == target.rows.end() ? -1 : static_cast<int>(found - target.rows.begin());
+}
+
+void MemoryWindow::setRowGreyed(std::string_view list, int row, bool greyed) {
+    const Lock lock(m_mutex);
+    List& target = this->list(list);
+    if (isRowOf(target.rows, row)) {
+        target.rows[static_cast<std::size_t>(row)].greyed = greyed;
+    }
 }
 
 bool MemoryWindow::putOnClipboard(std::string_view text) {
@@ -235,6 +243,12 @@ bool MemoryWindow::isVisible(std::string_view control) {
 bool MemoryWindow::isDisabled(std::string_view control) {
     const Lock lock(m_mutex);
     return this->control(control).disabled;
+}
+
+bool MemoryWindow::isRowGreyed(std::string_view list, int row) {
+    const Lock lock(m_mutex);
+    const List& target = this->list(list);
+    return isRowOf(target.rows, row) && target.rows[static_cast<std::size_t>(row)].greyed;
 }
 
 std::vector<Text> MemoryWindow::lines(std::string_view canvas) {

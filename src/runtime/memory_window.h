@@ -32,6 +32,7 @@ public:
     void deleteRow(std::string_view list, int row) override;
     void deleteAllRows(std::string_view list) override;
     int findRow(std::string_view list, std::string_view caption) override;
+    void setRowGreyed(std::string_view list, int row, bool greyed) override;
 
     bool putOnClipboard(std::string_view text) override;
     Text inputBox(std::string_view prompt) override;
@@ -46,6 +47,7 @@ public:
     int left(std::string_view control);
     bool isVisible(std::string_view control); // controls start visible
     bool isDisabled(std::string_view control);
+    bool isRowGreyed(std::string_view list, int row);
     std::vector<Text> lines(std::string_view canvas);
     // Number of times the control went from enabled to disabled.
     int disableCount(std::string_view control);
@@ -69,6 +71,7 @@ private:
     struct Row {
         std::vector<Text> cells;
         int checkState = 0;
+        bool greyed = false;
     };
     struct List {
         std::vector<Row> rows;

@@ -57,6 +57,9 @@ public:
     virtual void deleteAllRows(std::string_view list) = 0;
     // First row whose column 0 equals caption as a whole, ASCII case ignored; -1 when none.
     virtual int findRow(std::string_view list, std::string_view caption) = 0;
+    // A greyed row draws its text in the disabled colour: what it shows is out of date. The mark
+    // belongs to the row, so it leaves with the row; new rows start ungreyed.
+    virtual void setRowGreyed(std::string_view list, int row, bool greyed) = 0;
 
     // Empties the clipboard and stores text as plain text; false when it cannot be opened.
     virtual bool putOnClipboard(std::string_view text) = 0;

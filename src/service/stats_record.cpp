@@ -87,8 +87,12 @@ Text statsPercentCell(std::string_view field, std::int32_t base) {
         {field, "  ", runtime::toText(statsPercent(statsFieldValue(field), base)), "\xA3\xA5"});
 }
 
+bool isStatsNotFoundPage(std::string_view reply) {
+    return runtime::findText(reply, "a 404 Not") != -1;
+}
+
 std::optional<StatsCells> statsCells(std::string_view reply) {
-    if (runtime::findText(reply, "a 404 Not") != -1) {
+    if (isStatsNotFoundPage(reply)) {
         return std::nullopt;
     }
     // Split no further than a 13th field: that is enough to refuse a record of other length.

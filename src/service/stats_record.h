@@ -26,6 +26,10 @@ std::int64_t statsPercent(std::int32_t a, std::int32_t b);
 // field + "  " + percent + "％" (full-width percent, GBK A3 A5).
 runtime::Text statsPercentCell(std::string_view field, std::int32_t base);
 
+// True when the statistics server answered with its not-found page instead of a record: it
+// sends that page for a pool that has no file (yet).
+bool isStatsNotFoundPage(std::string_view reply);
+
 // The cells of a reply, or nullopt when the reply is the not-found page or not a record of
 // exactly 12 fields (the row then keeps what it had).
 std::optional<StatsCells> statsCells(std::string_view reply);

@@ -1,5 +1,6 @@
 #include "service/stats_watch.h"
 
+#include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/delay.h"
 #include "runtime/state.h"
@@ -25,35 +26,65 @@ constexpr std::string_view kStopPoolName = "xxx";
 // Counts the sign-ins again: a watch runs while the count is what it was when it started.
 std::atomic<std::uint64_t> watchGeneration{0};
 
+// Why a pool's record could not be read this pass, for the log panel (GBK).
+Text unreadableReason(const Reply& reply) {
+    if (!reply.succeeded) {
+        return reply.failure;
+    }
+    return runtime::gbk(isStatsNotFoundPage(reply.body) ? "统计文件不存在" : "记录不是 12 个字段");
+}
+
 } // namespace
 
-std::optional<Text> readPoolStatisticsOnce(runtime::Window& window) {
+std::optional<Text> readPoolStatisticsOnce(runtime::Window& window, StatsFreshness& freshness) {
+    constexpr std::string_view list = controls::kPoolSummaryList;
     std::optional<Text> lastName;
-    const int count = window.rowCount(controls::kPoolSummaryList);
+    const int count = window.rowCount(list);
     for (int row = 0; row < count; ++row) {
-        lastName = window.cellText(controls::kPoolSummaryList, row, 0);
+        lastName = window.cellText(list, row, 0);
+        const Text& pool = *lastName;
         const Text file =
-            statsFileName(runtime::concat({runtime::userKey(), "-", *lastName}), kStatsFileKey);
+            statsFileName(runtime::concat({runtime::userKey(), "-", pool}), kStatsFileKey);
         const Reply reply =
             getText(statsUrl(runtime::concat({"/file/", file, ".txt"})), ReplySize::StatsRecord);
-        // A failed read (the "404 Not" page included) leaves the row as it is.
+        // A failed read (the "404 Not" page included) leaves the counts as they are.
         const auto cells = reply.succeeded ? statsCells(reply.body) : std::nullopt;
-        if (!cells) {
-            continue;
+        std::optional<Text> line;
+        if (cells) {
+            line = freshness.recordRead(pool);
+            for (int column = 1; column <= kStatsCellCount; ++column) {
+                window.setCellText(list, row, column, (*cells)[column - 1]);
+            }
+            window.setCellText(list, row, kStatsTimeColumn, freshness.shownTime(pool));
+        } else {
+            line = freshness.readFailed(pool, unreadableReason(reply));
+            if (freshness.isStale(pool)) {
+                // Restated every pass: a refresh may have listed the row anew, time cell empty.
+                window.setCellText(list, row, kStatsTimeColumn, freshness.shownTime(pool));
+            }
         }
-        for (int column = 1; column <= kStatsCellCount; ++column) {
-            window.setCellText(controls::kPoolSummaryList, row, column, (*cells)[column - 1]);
+        window.setRowGreyed(list, row, freshness.isStale(pool));
+        if (line) {
+            window.writeLine(controls::kLogPanel, *line);
         }
     }
+    freshness.endPass();
     return lastName;
+}
+
+std::optional<Text> readPoolStatisticsOnce(runtime::Window& window) {
+    StatsFreshness freshness;
+    return readPoolStatisticsOnce(window, freshness);
 }
 
 void watchPoolStatistics(runtime::Window& window) {
     const std::uint64_t generation = watchGeneration.load();
     const auto ended = [generation] { return watchGeneration.load() != generation; };
+    // Each watch starts without history: a sign-in again ends the old watch and its memory.
+    StatsFreshness freshness;
     Text lastName;
     while (!ended()) {
-        if (auto passName = readPoolStatisticsOnce(window)) {
+        if (auto passName = readPoolStatisticsOnce(window, freshness)) {
             lastName = std::move(*passName);
         }
         for (int waited = 0; waited < kPassIntervalMs && !ended(); waited += kWaitStepMs) {

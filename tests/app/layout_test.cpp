@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTreeView>
 
 namespace app::testing {
@@ -143,17 +144,18 @@ TEST_F(LayoutTest, ListsHaveTheirColumnsWidthsAndCheckBoxes) {
         {"超级列表框2", {{"端口名", 155}, {"状态", 200}, {"时间", 240}}, true},
         {"超级列表框5",
          {{"卡池名", 70},
-          {"总端口数", 90},
-          {"有号码", 90},
-          {"读不出号码", 90},
-          {"没有插卡", 90},
-          {"已做TG", 90},
-          {"已做GG", 90},
-          {"已做WS", 90},
-          {"已做wx", 90},
-          {"注册超时", 90},
-          {"有信号", 90},
-          {"已做RCS", 90}},
+          {"总端口数", 84},
+          {"有号码", 84},
+          {"读不出号码", 84},
+          {"没有插卡", 84},
+          {"已做TG", 84},
+          {"已做GG", 84},
+          {"已做WS", 84},
+          {"已做wx", 84},
+          {"注册超时", 84},
+          {"有信号", 84},
+          {"已做RCS", 84},
+          {"更新时间", 80}},
          false},
     };
     for (const ExpectedList& expected : lists) {
@@ -162,12 +164,17 @@ TEST_F(LayoutTest, ListsHaveTheirColumnsWidthsAndCheckBoxes) {
         ASSERT_NE(view, nullptr);
         QAbstractItemModel* model = view->model();
         ASSERT_EQ(model->columnCount(), static_cast<int>(expected.columns.size()));
+        int widths = 0;
         for (int column = 0; column < model->columnCount(); ++column) {
             EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(),
                       utf8(expected.columns[static_cast<std::size_t>(column)].first));
             EXPECT_EQ(view->header()->sectionSize(column),
                       expected.columns[static_cast<std::size_t>(column)].second);
+            widths += view->header()->sectionSize(column);
         }
+        // Every column stays in sight, also beside a vertical scroll bar.
+        EXPECT_LE(widths + view->style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                  view->contentsRect().width());
         window().appendRow(expected.name, "x");
         mainWindow().syncViews();
         ASSERT_EQ(model->rowCount(), 1);

@@ -2,6 +2,7 @@
 #include "window_fixture.h"
 
 #include "app/log_canvas.h"
+#include "app/tab_control.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 
@@ -12,7 +13,9 @@
 #include <QRegularExpression>
 #include <QTreeView>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <thread>
@@ -80,6 +83,7 @@ TEST_F(QtWindowTest, MissingControlsRowsAndColumnsReadEmptyAndWriteNothing) {
         window().setCellText(kPortList, row, 0, "x");
         window().setCheckState(kPortList, row, 1);
         EXPECT_EQ(window().checkState(kPortList, row), 0);
+        window().setRowGreyed(kPortList, row, true);
         window().deleteRow(kPortList, row);
     }
     for (int column : {-1, 3, 99}) {
@@ -234,6 +238,46 @@ TEST_F(QtWindowTest, HammeredFromSeveralWorkersWhileTheGuiRunsLosesNoWrite) {
     auto* view = qobject_cast<QTreeView*>(mainWindow().control(kPortList));
     EXPECT_TRUE(pumpUntil([&] { return view->model()->rowCount() == kWorkers * kRowsEach; }));
     EXPECT_EQ(mainWindow().qtWindow().canvasLines(kLogPanel).size(), kWorkers * 10);
+}
+
+TEST_F(QtWindowTest, AGreyedRowIsDrawnInTheDisabledTextColour) {
+    dynamic_cast<TabControl*>(mainWindow().control(kTabs))->setCurrentIndex(1);
+    auto* view = qobject_cast<QTreeView*>(mainWindow().control(kPoolSummaryList));
+    for (const char* pool : {"A1", "B2"}) {
+        const int row = window().appendRow(kPoolSummaryList, pool);
+        window().setCellText(kPoolSummaryList, row, 1, "8888");
+    }
+    const int normal = qGray(view->palette().color(QPalette::Active, QPalette::Text).rgb());
+    const int grey = qGray(view->palette().color(QPalette::Disabled, QPalette::Text).rgb());
+    ASSERT_GT(std::abs(normal - grey), 100);
+    // The darkest grey level drawn in each row's count cell, once the view has caught up: the
+    // text's colour where a glyph covers a whole pixel, give or take its smoothing.
+    const auto darkest = [&] {
+        EXPECT_TRUE(pumpUntil([&] { return view->model()->rowCount() == 2; }));
+        mainWindow().syncViews();
+        const QImage image = view->viewport()->grab().toImage();
+        std::vector<int> levels;
+        for (int row = 0; row < 2; ++row) {
+            const QRect cell = view->visualRect(view->model()->index(row, 1));
+            int level = 255;
+            for (int y = cell.top(); y <= cell.bottom(); ++y) {
+                for (int x = cell.left(); x <= cell.right(); ++x) {
+                    level = std::min(level, qGray(image.pixel(x, y)));
+                }
+            }
+            levels.push_back(level);
+        }
+        return levels;
+    };
+    constexpr int kSmoothing = 24;
+
+    onWorker([&] { window().setRowGreyed(kPoolSummaryList, 1, true); });
+    std::vector<int> levels = darkest();
+    EXPECT_NEAR(levels[0], normal, kSmoothing);
+    EXPECT_NEAR(levels[1], grey, kSmoothing);
+    onWorker([&] { window().setRowGreyed(kPoolSummaryList, 1, false); });
+    levels = darkest();
+    EXPECT_NEAR(levels[1], normal, kSmoothing);
 }
 
 TEST_F(QtWindowTest, CanvasWritesLinesDownwardsAndScrollsWhenFull) {

@@ -50,6 +50,7 @@ public:
     void deleteRow(std::string_view l, int r) override { m_inner.deleteRow(l, r); }
     void deleteAllRows(std::string_view l) override { m_inner.deleteAllRows(l); }
     int findRow(std::string_view l, std::string_view c) override { return m_inner.findRow(l, c); }
+    void setRowGreyed(std::string_view l, int r, bool g) override { m_inner.setRowGreyed(l, r, g); }
     bool putOnClipboard(std::string_view t) override { return m_inner.putOnClipboard(t); }
     Text inputBox(std::string_view p) override { return m_inner.inputBox(p); }
     void popUpMenu(std::string_view m) override { m_inner.popUpMenu(m); }

@@ -1,4 +1,5 @@
 #include "service/operations.h"
+#include "service/stats_watch.h"
 
 #include <gmock/gmock.h>
 
@@ -9,9 +10,13 @@
 namespace servicetest {
 namespace {
 
+using testing::AllOf;
 using testing::Each;
 using testing::ElementsAre;
+using testing::EndsWith;
+using testing::IsEmpty;
 using testing::SizeIs;
+using testing::StartsWith;
 
 // The part of every file name that depends on the fixed key text alone.
 constexpr std::string_view kKeyDigestPart = "40043BD40";
@@ -71,6 +76,67 @@ TEST_F(StatsWatchTest, OnePassFillsValidRecordsThenEndsAfterItsWaitOnXxx) {
     // key-7-卡池: every GBK byte XOR 0x10 as two hex digits.
     EXPECT_EQ(sent[4].path,
               runtime::concat({"/file/7B75693D273DAFB8A3C8", kKeyDigestPart, ".txt"}));
+}
+
+TEST_F(StatsWatchTest, APoolUnreadableTwoPassesRunningIsGreyedAndReportedOncePerOutage) {
+    constexpr std::string_view list = controls::kPoolSummaryList;
+    int stamps = 0;
+    service::StatsFreshness freshness([&stamps] { return "12:00:0" + std::to_string(++stamps); });
+    const int a1 = addPoolRow("A1", "100-0-5-80-15-60-3-8-40-20-10-5");
+    const int c3 = addPoolRow("C3", std::nullopt); // the server never has its file
+    const auto pass = [&] {
+        const std::size_t before = m_window.lines(controls::kLogPanel).size();
+        service::readPoolStatisticsOnce(m_window, freshness);
+        auto lines = m_window.lines(controls::kLogPanel);
+        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(before));
+        return lines;
+    };
+    const auto time = [&](int row) {
+        return m_window.cellText(list, row, service::kStatsTimeColumn);
+    };
+    const auto greyed = [&](int row) { return m_window.isRowGreyed(list, row); };
+
+    EXPECT_THAT(pass(), IsEmpty());
+    EXPECT_EQ(cells(a1)[0], "100");
+    EXPECT_EQ(time(a1), "12:00:01");
+    EXPECT_EQ(time(c3), "");
+    EXPECT_FALSE(greyed(a1));
+    EXPECT_FALSE(greyed(c3));
+
+    // One failed pass is not an outage yet (A1); a second one in a row is (C3).
+    refuse(sim::Endpoint::StatsFile);
+    EXPECT_THAT(pass(), ElementsAre(AllOf(StartsWith(gbk("卡池 C3 的统计已连续 2 次读取失败（")),
+                                          EndsWith(gbk("），还从未读到过数据")))));
+    EXPECT_FALSE(greyed(a1));
+    EXPECT_TRUE(greyed(c3));
+    EXPECT_EQ(time(c3), gbk("从未读到"));
+
+    m_sim->clearFaults();
+    m_sim->setStatsRecord(Text(kKey), "A1", "1-2-3");
+    EXPECT_THAT(pass(), ElementsAre(gbk("卡池 A1 的统计已连续 2 次读取失败（记录不是 12 个字段），"
+                                        "显示的仍是 12:00:01 的数据")));
+    EXPECT_TRUE(greyed(a1));
+    EXPECT_EQ(cells(a1)[0], "100");
+    EXPECT_EQ(time(a1), "12:00:01");
+
+    EXPECT_THAT(pass(), IsEmpty()) << "one line per outage, not per pass";
+    EXPECT_TRUE(greyed(a1));
+
+    m_sim->setStatsRecord(Text(kKey), "A1", "200-0-5-80-15-60-3-8-40-20-10-5");
+    EXPECT_THAT(pass(), ElementsAre(gbk("卡池 A1 的统计已恢复，显示的是 12:00:02 的数据")));
+    EXPECT_FALSE(greyed(a1));
+    EXPECT_EQ(cells(a1)[0], "200");
+    EXPECT_EQ(time(a1), "12:00:02");
+    EXPECT_TRUE(greyed(c3));
+
+    // The list built anew in another order: what the watch knows follows the pool, not the row.
+    m_window.deleteAllRows(list);
+    const int c3Again = m_window.appendRow(list, "C3");
+    const int a1Again = m_window.appendRow(list, "A1");
+    EXPECT_THAT(pass(), IsEmpty());
+    EXPECT_TRUE(greyed(c3Again));
+    EXPECT_EQ(time(c3Again), gbk("从未读到"));
+    EXPECT_FALSE(greyed(a1Again));
 }
 
 TEST_F(StatsWatchTest, SigningInAgainEndsTheWatchDuringItsWait) {
