@@ -133,16 +133,20 @@ protected:
             return service::lightPortLed(m_window, 0);
         case Op::Deletion:
             return service::deletePortsInBatches(m_window);
-        case Op::StatsWatch:
-            service::readPoolStatisticsOnce(m_window);
+        case Op::StatsWatch: {
+            // Two passes: a pool unreadable twice in a row goes stale.
+            service::StatsFreshness freshness;
+            service::readPoolStatisticsOnce(m_window, freshness);
+            service::readPoolStatisticsOnce(m_window, freshness);
             return;
+        }
         }
     }
 
     std::vector<Text> failureLines() {
         std::vector<Text> found;
         for (const Text& line : m_window.lines(controls::kLogPanel)) {
-            if (line.starts_with(gbk("请求失败"))) {
+            if (line.starts_with(gbk("请求失败")) || line.starts_with(gbk("卡池 "))) {
                 found.push_back(line);
             }
         }
@@ -160,16 +164,20 @@ TEST_P(FaultMatrixTest, EndsInTimeSaysSoAndLosesNoRow) {
     m_sim->clearFaults();
 
     // Requests end within twice the one-second time-out; the LED tries three times with half a
-    // second between; the sign-in waits a second after success.
-    const int requests = cell.op == Op::Led ? 3 : 1;
+    // second between; the sign-in waits a second after success; the watch makes two passes.
+    const int requests = cell.op == Op::Led ? 3 : cell.op == Op::StatsWatch ? 2 : 1;
     EXPECT_LT(took, std::chrono::seconds(2 * requests + 2));
 
     const auto lines = failureLines();
     // For the report: what the operator read last in the log panel.
     const auto all = m_window.lines(controls::kLogPanel);
     RecordProperty("last_line", all.empty() ? std::string() : runtime::gbkToUtf8(all.back()));
-    if (cell.op == Op::StatsWatch || expected(cell) == Outcome::ReadAsUsual) {
-        // The watch is quiet for a single pass; a stale mark comes after the second.
+    if (cell.op == Op::StatsWatch) {
+        // No reply here is a 12-field record: the row keeps its values and goes stale.
+        ASSERT_EQ(lines.size(), 1U);
+        EXPECT_TRUE(lines[0].starts_with(gbk("卡池 A1 的统计已连续 2 次读取失败")));
+        EXPECT_TRUE(m_window.isRowGreyed(controls::kPoolSummaryList, 0));
+    } else if (expected(cell) == Outcome::ReadAsUsual) {
         EXPECT_THAT(lines, IsEmpty());
     } else {
         const Text prefix = gbk("请求失败（") + gbk(nameOf(cell.op)) + gbk("）：");
