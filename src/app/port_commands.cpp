@@ -10,6 +10,13 @@
 
 namespace app {
 
+namespace {
+
+// LED workers start this far apart, so their requests do not reach the service at once.
+constexpr std::chrono::milliseconds kBetweenWorkers{100};
+
+} // namespace
+
 void setAllPortsChecked(runtime::Window& window, int state) {
     const int rows = window.rowCount(controls::kPortList);
     for (int row = 0; row < rows; ++row) {
@@ -69,7 +76,7 @@ int lightCheckedPorts(runtime::Window& window, runtime::LedDuration duration,
                                  row)) {
             ++started;
         }
-        runtime::responsiveDelay(100);
+        runtime::responsiveDelay(kBetweenWorkers);
     }
     return started;
 }

@@ -52,11 +52,14 @@ std::int64_t delayMilliseconds(std::int64_t amount, int unit) {
 }
 
 bool responsiveDelay(std::int64_t amount, int unit) {
+    return responsiveDelay(std::chrono::milliseconds(delayMilliseconds(amount, unit)));
+}
+
+bool responsiveDelay(std::chrono::milliseconds length) {
     using Clock = std::chrono::steady_clock;
     // steady_clock counts nanoseconds in 64 bits; a century is as good as forever here.
-    constexpr std::int64_t kCentury = 100LL * 366 * 24 * 3600 * 1000;
-    const std::chrono::milliseconds length{std::min(delayMilliseconds(amount, unit), kCentury)};
-    const Clock::time_point deadline = Clock::now() + length;
+    constexpr std::chrono::milliseconds kCentury{100LL * 366 * 24 * 3600 * 1000};
+    const Clock::time_point deadline = Clock::now() + std::clamp(length, length.zero(), kCentury);
     for (;;) {
         const auto remaining = deadline - Clock::now();
         if (remaining <= Clock::duration::zero()) {

@@ -34,7 +34,10 @@ public:
 // Installs (or, with nullptr, removes) the pump. The pump must outlive its installation.
 void installEventPump(EventPump* pump);
 
-// Unit codes: 0 milliseconds, 1 seconds, 2 minutes, 3 hours; other codes count as 0.
+// Waits for length while the calling thread's events keep being processed; always true.
+bool responsiveDelay(std::chrono::milliseconds length);
+// The same with an amount and a unit code: 0 milliseconds, 1 seconds, 2 minutes, 3 hours; other
+// codes count as 0.
 bool responsiveDelay(std::int64_t amount, int unit = 0);
 
 // One pass over the calling thread's pending events; nothing on a thread without a pump.

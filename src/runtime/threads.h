@@ -21,6 +21,18 @@ LockHandle createLock();
 void enterLock(LockHandle handle);
 void leaveLock(LockHandle handle);
 
+// Holds a lock for its scope.
+class LockGuard final {
+public:
+    explicit LockGuard(LockHandle handle) : m_handle(handle) { enterLock(m_handle); }
+    ~LockGuard() { leaveLock(m_handle); }
+    LockGuard(const LockGuard&) = delete;
+    LockGuard& operator=(const LockGuard&) = delete;
+
+private:
+    LockHandle m_handle;
+};
+
 // Folder of the executable, without a trailing separator (native encoding).
 std::string runDirectory();
 

@@ -15,22 +15,17 @@ using runtime::Text;
 namespace {
 
 constexpr int kTries = 3;
-constexpr int kRetryDelayMs = 500;
+constexpr std::chrono::milliseconds kRetryDelay{500};
 constexpr std::size_t kShownReplyCharacters = 60;
 
 Text portNameUnderLock(runtime::Window& window, std::int32_t row) {
-    const auto lock = runtime::ledLock.load();
-    runtime::enterLock(lock);
-    Text name = window.cellText(controls::kPortList, row, 0);
-    runtime::leaveLock(lock);
-    return name;
+    const runtime::LockGuard guard(runtime::ledLock.load());
+    return window.cellText(controls::kPortList, row, 0);
 }
 
 void writeLineUnderLock(runtime::Window& window, std::string_view line) {
-    const auto lock = runtime::ledLock.load();
-    runtime::enterLock(lock);
+    const runtime::LockGuard guard(runtime::ledLock.load());
     window.writeLine(controls::kLogPanel, line);
-    runtime::leaveLock(lock);
 }
 
 // The reply's text as the operator can read it in one line: tags dropped, line breaks and runs
@@ -97,7 +92,7 @@ void lightPortLed(runtime::Window& window, std::int32_t row) {
             writeLineUnderLock(window, runtime::concat({port, runtime::gbk("点亮成功")}));
             return;
         }
-        runtime::responsiveDelay(kRetryDelayMs);
+        runtime::responsiveDelay(kRetryDelay);
     }
     // The operator must learn that the card will not blink: say so after the last try.
     const Text why =

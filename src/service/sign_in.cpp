@@ -13,6 +13,8 @@ namespace {
 
 // Where the sign-in panel sits while it covers the window.
 constexpr int kSignInPanelLeft = 3;
+// The success message stays in view this long before the panel leaves.
+constexpr std::chrono::milliseconds kBeforePanelLeaves{1000};
 
 } // namespace
 
@@ -39,7 +41,7 @@ void signIn(runtime::Window& window) {
         runtime::setUserKey(window.text(controls::kKeyBox));
         window.setText(controls::kSignInMessage, runtime::gbk("验证成功！准备初始化中..."));
         runtime::startWorker([&window](std::int32_t) { refreshPools(window); });
-        runtime::responsiveDelay(1000);
+        runtime::responsiveDelay(kBeforePanelLeaves);
         window.setLeft(controls::kSignInPanel, 1999);
     } else if (answer.empty()) {
         window.setText(controls::kSignInMessage, runtime::gbk("网络有问题，请检查网络环境！"));

@@ -18,9 +18,9 @@ using runtime::Text;
 
 namespace {
 
-constexpr int kPassIntervalMs = 10000;
+constexpr std::chrono::milliseconds kPassInterval{10000};
 // The wait between passes is taken in steps this long, so that an ended watch stops soon.
-constexpr int kWaitStepMs = 100;
+constexpr std::chrono::milliseconds kWaitStep{100};
 constexpr std::string_view kStopPoolName = "xxx";
 
 // Counts the sign-ins again: a watch runs while the count is what it was when it started.
@@ -87,8 +87,9 @@ void watchPoolStatistics(runtime::Window& window) {
         if (auto passName = readPoolStatisticsOnce(window, freshness)) {
             lastName = std::move(*passName);
         }
-        for (int waited = 0; waited < kPassIntervalMs && !ended(); waited += kWaitStepMs) {
-            runtime::responsiveDelay(kWaitStepMs);
+        for (auto waited = kWaitStep.zero(); waited < kPassInterval && !ended();
+             waited += kWaitStep) {
+            runtime::responsiveDelay(kWaitStep);
         }
         if (lastName == kStopPoolName) {
             return;
