@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 requests="${1:-1000}"
-cmake --build build/dev --target pooldesk-sim http_engine_throughput_bench >/dev/null
-cmake --build build/mingw --target http_engine_throughput_bench >/dev/null
+cmake --build build/dev --target pooldesk-sim pooldesk_bench_http_engine_throughput >/dev/null
+cmake --build build/mingw --target pooldesk_bench_http_engine_throughput >/dev/null
 
 output="$(mktemp)"
 build/dev/src/sim/pooldesk-sim >"$output" 2>&1 &
@@ -24,5 +24,5 @@ if [ -z "$port" ]; then
   exit 1
 fi
 url="http://127.0.0.1:$port/sinterface/getUserInfo?ukey=demo-key"
-build/dev/bench/http/http_engine_throughput_bench "$url" "$requests"
-build/mingw/wine-run.sh build/mingw/bench/http/http_engine_throughput_bench.exe "$url" "$requests"
+build/dev/bench/http/pooldesk_bench_http_engine_throughput "$url" "$requests"
+build/mingw/wine-run.sh build/mingw/bench/http/pooldesk_bench_http_engine_throughput.exe "$url" "$requests"

@@ -12,17 +12,13 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 
-#ifdef POOLDESK_HAVE_OVERLAY
 #include "overlay/mask_overlay.h"
-#endif
 
 namespace app {
 namespace {
 
-void startOverlayWorker([[maybe_unused]] QWidget& shapeBox) {
-#ifdef POOLDESK_HAVE_OVERLAY
+void startOverlayWorker(QWidget& shapeBox) {
     runtime::startWorker([target = &shapeBox](std::int32_t) { overlay::maskShapeBox(target); });
-#endif
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// The card-pool operations the window's events start. Without the service library linked the
-// actions are empty and their menu items and button do nothing.
+// The card-pool operations the window's events start. Tests of the window alone hand it empty
+// actions, whose menu items and button then do nothing.
 
 #include "app/port_commands.h"
 #include "runtime/window.h"
