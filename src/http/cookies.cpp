@@ -117,15 +117,17 @@ Text mergeCookieStrings(Text& sent, std::string_view received) {
     return sent;
 }
 
-void applyLocationRule(const TextList& lines, Text& target) {
+std::optional<Text> lastLocation(const TextList& lines) {
     constexpr std::string_view kPrefix = "Location: ";
+    std::optional<Text> location;
     for (const Text& line : lines) {
         if (line.size() >= kPrefix.size() &&
             runtime::findText(std::string_view(line).substr(0, kPrefix.size()), kPrefix, 1, true) ==
                 1) {
-            target = line.substr(kPrefix.size());
+            location = line.substr(kPrefix.size());
         }
     }
+    return location;
 }
 
 } // namespace http

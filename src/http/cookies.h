@@ -4,6 +4,8 @@
 
 #include "runtime/text.h"
 
+#include <optional>
+
 #include <string_view>
 
 namespace http {
@@ -24,9 +26,9 @@ Text cookieName(std::string_view item);
 // The pieces of text between separators with exact repeats removed, joined by separator.
 Text removeDuplicateItems(std::string_view text, std::string_view separator);
 
-// Applies the "Location: " rule: the last line starting with it (case ignored) sets target;
-// without such a line target keeps its value.
-void applyLocationRule(const TextList& lines, Text& target);
+// The "Location: " rule: the text after the last line starting with it (case ignored); nullopt
+// without such a line, so that the caller's redirect target keeps its value.
+std::optional<Text> lastLocation(const TextList& lines);
 
 // ASCII spaces and the full-width space (A1 A1) removed at both ends; tabs stay.
 Text trimSpaces(std::string_view text);

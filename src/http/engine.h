@@ -1,5 +1,6 @@
 #pragma once
-// HttpRequestEngine: the one way the client talks HTTP. One synchronous call per request; each
+// HttpRequestEngine: the engine's classic 21-parameter face, an adapter over http::perform
+// (request.h), which the service layer calls directly. One synchronous call per request; each
 // call opens and closes its own transport handles and keeps nothing between calls.
 //
 // Parameters keep their documented order. Out and in/out parameters are caller variables passed

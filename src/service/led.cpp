@@ -67,10 +67,10 @@ Text shownReply(std::string_view body) {
 // Why the port will not blink: the engine's message when no answer came, otherwise that the
 // service did not confirm, with its status line and what it said.
 Text givingUpReason(const Reply& reply) {
-    if (reply.outcome.failure) {
-        return reply.failure;
+    if (reply.failure) {
+        return failureText(reply);
     }
-    return runtime::concat({runtime::gbk("服务未确认 (HTTP "), reply.status,
+    return runtime::concat({runtime::gbk("服务未确认 (HTTP "), reply.statusLine,
                             runtime::gbk(")，回复："), shownReply(reply.body)});
 }
 
@@ -88,7 +88,7 @@ void lightPortLed(runtime::Window& window, std::int32_t row) {
                              "&slot=", urlValue(port),
                              "&on_duration=59000&off_duration=1000&total_duration=", total})),
                         ReplySize::Short);
-        if (reply.succeeded && runtime::findText(reply.body, "OK") != -1) {
+        if (reply.succeeded() && runtime::findText(reply.body, "OK") != -1) {
             writeLineUnderLock(window, runtime::concat({port, runtime::gbk("点亮成功")}));
             return;
         }

@@ -35,14 +35,14 @@ void refreshPools(runtime::Window& window) {
     const Text key = window.text(controls::kKeyBox);
     const Reply reply = getText(
         serviceUrl(runtime::concat({"/sinterface/getDev?uKey=", urlValue(key)})), ReplySize::List);
-    if (!reply.succeeded) {
+    if (!reply.succeeded()) {
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("刷新卡池列表"), reply));
     }
 
     json.clear();
-    const bool readable = reply.succeeded && json.load(reply.body);
-    if (reply.succeeded && !readable) {
+    const bool readable = reply.succeeded() && json.load(reply.body);
+    if (reply.succeeded() && !readable) {
         // The operator learns that the list could not be read, not only that nothing came.
         window.writeLine(controls::kLogPanel, requestFailedLine(runtime::gbk("刷新卡池列表"),
                                                                 unreadableReplyText(reply)));

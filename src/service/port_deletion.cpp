@@ -124,7 +124,7 @@ void deletePortsInBatches(runtime::Window& window) {
 
     const auto send = [&]() {
         const Reply reply = sendDeleteBatch(body);
-        if (!reply.succeeded) {
+        if (!reply.succeeded()) {
             removeRows(window, read, confirmed);
             window.writeLine(controls::kLogPanel,
                              requestFailedLine(runtime::gbk("已拔出清除"), reply));

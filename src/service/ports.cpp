@@ -39,11 +39,11 @@ void listPorts(runtime::Window& window) {
     window.deleteAllRows(controls::kPortList);
 
     const Reply reply = queryPorts(runtime::userKey());
-    if (!reply.succeeded) {
+    if (!reply.succeeded()) {
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("查看最新任务"), reply));
     }
-    for (const Text& line : runtime::splitText(reply.succeeded ? reply.body : Text(), "\r\n")) {
+    for (const Text& line : runtime::splitText(reply.succeeded() ? reply.body : Text(), "\r\n")) {
         const runtime::TextList fields = runtime::splitText(line, "|");
         if (fields.size() < 2 || !portBelongsToPool(fields[0], pool)) {
             continue;

@@ -1,13 +1,11 @@
 #include "service/requests.h"
 
-#include "http/engine.h"
-#include "http/outcome.h"
+#include "http/request.h"
 #include "runtime/codepage.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
 
 #include <atomic>
-#include <functional>
 
 namespace service {
 
@@ -37,32 +35,21 @@ Text sizeText(ReplySize limit) {
                                 : runtime::concat({runtime::toText(bytes / 1024), " KiB"});
 }
 
-// What went wrong with a request that did not succeed, in the log panel's words.
-Text failureOf(const http::RequestOutcome& outcome, std::string_view status, ReplySize limit) {
-    if (outcome.failure == http::Failure::ReplyTooLarge) {
-        return runtime::concat({runtime::gbk("回复超过 "), sizeText(limit),
-                                runtime::gbk("，已停止接收"), statusLineRemark(status)});
-    }
-    if (outcome.failure) {
-        const Text message = http::failureMessage(*outcome.failure);
-        // A body that broke off after the status line: the message and the status it came with.
-        return outcome.statusCode != 0 ? runtime::concat({message, statusLineRemark(status)})
-                                       : message;
-    }
-    return runtime::concat({runtime::gbk("服务回复了错误状态"), statusLineRemark(status)});
-}
-
 std::atomic<int> requestTimeoutSeconds{0};
 
-Reply judged(ReplySize limit, const std::function<Text(Text* status)>& request) {
+Reply performed(const http::Request& request, ReplySize limit) {
+    http::Request limited = request;
+    limited.replyLimit = static_cast<std::size_t>(limit);
+    limited.timeoutSeconds = requestTimeoutSeconds.load();
+    http::Result result = http::perform(limited);
     Reply reply;
-    const http::OutcomeCapture capture(static_cast<std::size_t>(limit));
-    reply.body = request(&reply.status);
-    reply.outcome = capture.outcome();
-    reply.succeeded = reply.outcome.succeeded();
-    if (!reply.succeeded) {
-        reply.failure = failureOf(capture.outcome(), reply.status, limit);
+    reply.body = std::move(result.body);
+    if (result.head && result.statusText) {
+        reply.statusLine = std::move(*result.statusText);
     }
+    reply.statusCode = result.statusCode;
+    reply.failure = result.failure;
+    reply.limit = limit;
     return reply;
 }
 
@@ -100,18 +87,27 @@ Text urlValue(std::string_view value) {
 }
 
 Reply getText(std::string_view url, ReplySize limit) {
-    return judged(limit, [url](Text* status) {
-        return http::HttpRequestEngine(url, 0, {}, nullptr, nullptr, {}, nullptr, false, {}, {}, {},
-                                       {}, {}, requestTimeoutSeconds.load(), nullptr, status);
-    });
+    return performed({.url = url}, limit);
 }
 
 Reply postText(std::string_view url, std::string_view bodyText, ReplySize limit) {
-    return judged(limit, [url, bodyText](Text* status) {
-        return http::HttpRequestEngine(url, 1, bodyText, nullptr, nullptr, {}, nullptr, false, {},
-                                       {}, {}, {}, {}, requestTimeoutSeconds.load(), nullptr,
-                                       status);
-    });
+    return performed({.url = url, .method = http::Method::Post, .bodyText = bodyText}, limit);
+}
+
+Text failureText(const Reply& reply) {
+    if (reply.failure == http::Failure::ReplyTooLarge) {
+        return runtime::concat({runtime::gbk("回复超过 "), sizeText(reply.limit),
+                                runtime::gbk("，已停止接收"), statusLineRemark(reply.statusLine)});
+    }
+    if (reply.failure) {
+        const Text message = http::failureMessage(*reply.failure);
+        // A body that broke off after the status line: the message and the status it came with.
+        return reply.statusCode != 0
+                   ? runtime::concat({message, statusLineRemark(reply.statusLine)})
+                   : message;
+    }
+    return runtime::concat(
+        {runtime::gbk("服务回复了错误状态"), statusLineRemark(reply.statusLine)});
 }
 
 Text requestFailedLine(std::string_view what, std::string_view happened) {
@@ -119,8 +115,8 @@ Text requestFailedLine(std::string_view what, std::string_view happened) {
 }
 
 Text requestFailedLine(std::string_view what, const Reply& reply) {
-    if (!reply.succeeded) {
-        return requestFailedLine(what, reply.failure);
+    if (!reply.succeeded()) {
+        return requestFailedLine(what, failureText(reply));
     }
     return requestFailedLine(what, unreadableReplyText(reply));
 }
@@ -128,7 +124,7 @@ Text requestFailedLine(std::string_view what, const Reply& reply) {
 Text unreadableReplyText(const Reply& reply) {
     return runtime::concat(
         {runtime::gbk(reply.body.empty() ? "服务器没有返回内容" : "回复无法识别"),
-         statusLineRemark(reply.status)});
+         statusLineRemark(reply.statusLine)});
 }
 
 } // namespace service

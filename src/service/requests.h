@@ -1,9 +1,10 @@
 #pragma once
 // Service requests: the URL scheme and the engine calls every operation shares.
 
-#include "http/outcome.h"
+#include "http/messages.h"
 #include "runtime/text.h"
 
+#include <optional>
 #include <string_view>
 
 namespace service {
@@ -20,17 +21,6 @@ Text statsUrl(std::string_view path);
 // become "%XX" with upper-case hex.
 Text urlValue(std::string_view value);
 
-struct Reply {
-    Text body;   // whatever arrived, also from a failed request
-    Text status; // the engine's status text: status line, or its failure message
-    http::RequestOutcome outcome;
-    // A complete answer with a 2xx status: only then does an operation read the body.
-    bool succeeded = false;
-    // When the request failed: the engine's message, or the status line the service answered
-    // with (GBK, for the log panel).
-    Text failure;
-};
-
 // How much of a reply an operation reads before it gives up on it: a hostile or broken server
 // must not make the client take a gigabyte.
 enum class ReplySize : std::size_t {
@@ -38,6 +28,21 @@ enum class ReplySize : std::size_t {
     Short = 1024 * 1024,     // a verdict: sign-in, LED, deletion
     List = 64 * 1024 * 1024, // pools, ports, slots: room for 1,000,000 rows
 };
+
+struct Reply {
+    Text body;       // whatever arrived, also from a failed request
+    Text statusLine; // "200 OK", as the service answered; empty when no answer came
+    int statusCode = 0;
+    std::optional<http::Failure> failure; // the engine gave up, the body broke off or outgrew
+    ReplySize limit = ReplySize::Short;
+
+    // A complete answer with a 2xx status: only then does an operation read the body.
+    bool succeeded() const { return !failure && statusCode >= 200 && statusCode < 300; }
+};
+
+// What happened to a request that did not succeed, in the log panel's words (GBK): the
+// engine's message, or the status line the service answered with.
+Text failureText(const Reply& reply);
 
 // The time-out every service request hands the engine (0: the engine's own, 30 s); a request
 // ends within twice its time-out whatever the server does.

@@ -35,7 +35,7 @@ void signIn(runtime::Window& window) {
         getText(serviceUrl(runtime::concat({"/sinterface/getUserInfo?ukey=", urlValue(key)})),
                 ReplySize::Short);
     // A failed request is read as no reply at all: an error page must not pass for a verdict.
-    const Text answer = reply.succeeded ? reply.body : Text();
+    const Text answer = reply.succeeded() ? reply.body : Text();
 
     if (runtime::findText(answer, "\"status\":0") >= 0) {
         runtime::setUserKey(window.text(controls::kKeyBox));

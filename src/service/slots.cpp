@@ -16,7 +16,7 @@ void listUnseatedSlots(runtime::Window& window) {
         serviceUrl(runtime::concat({"/sinterface/getSlotInfo?uKey=", urlValue(runtime::userKey()),
                                     "&slot=", urlValue(pool)})),
         ReplySize::List);
-    if (!reply.succeeded) {
+    if (!reply.succeeded()) {
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("查看没插好端口"), reply));
         return;

@@ -28,8 +28,8 @@ std::atomic<std::uint64_t> watchGeneration{0};
 
 // Why a pool's record could not be read this pass, for the log panel (GBK).
 Text unreadableReason(const Reply& reply) {
-    if (!reply.succeeded) {
-        return reply.failure;
+    if (!reply.succeeded()) {
+        return failureText(reply);
     }
     return runtime::gbk(isStatsNotFoundPage(reply.body) ? "统计文件不存在" : "记录不是 12 个字段");
 }
@@ -48,7 +48,7 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window, StatsFreshne
         const Reply reply =
             getText(statsUrl(runtime::concat({"/file/", file, ".txt"})), ReplySize::StatsRecord);
         // A failed read (the "404 Not" page included) leaves the counts as they are.
-        const auto cells = reply.succeeded ? statsCells(reply.body) : std::nullopt;
+        const auto cells = reply.succeeded() ? statsCells(reply.body) : std::nullopt;
         std::optional<Text> line;
         if (cells) {
             line = freshness.recordRead(pool);

@@ -11,7 +11,7 @@ namespace service {
 
 void markPoolsWithNewTasks(runtime::Window& window) {
     const Reply reply = queryPorts(runtime::userKey());
-    if (!reply.succeeded) {
+    if (!reply.succeeded()) {
         window.writeLine(controls::kLogPanel, requestFailedLine(runtime::gbk("标记新任务"), reply));
         return;
     }

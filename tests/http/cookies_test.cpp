@@ -70,18 +70,13 @@ TEST(RemoveDuplicateItems, ExactRepeatsRemovedInOrder) {
     EXPECT_EQ(http::removeDuplicateItems("", "; "), "");
 }
 
-TEST(LocationRule, LastMatchingLineWinsOtherwiseTargetKept) {
-    Text target = "kept";
-    http::applyLocationRule({"HTTP/1.1 302 Found", "Location: /first", "location: /second", ""},
-                            target);
-    EXPECT_EQ(target, "/second");
-
-    target = "kept";
-    http::applyLocationRule({"Location:/nospace", "Content-Location: /c", "Location"}, target);
-    EXPECT_EQ(target, "kept");
-
-    http::applyLocationRule({"LOCATION: "}, target);
-    EXPECT_EQ(target, "");
+TEST(LocationRule, LastMatchingLineWinsOtherwiseNone) {
+    EXPECT_EQ(
+        http::lastLocation({"HTTP/1.1 302 Found", "Location: /first", "location: /second", ""}),
+        "/second");
+    EXPECT_EQ(http::lastLocation({"Location:/nospace", "Content-Location: /c", "Location"}),
+              std::nullopt);
+    EXPECT_EQ(http::lastLocation({"LOCATION: "}), "");
 }
 
 } // namespace

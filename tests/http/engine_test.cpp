@@ -1,6 +1,7 @@
 // The engine's steps over a scripted transport: messages, defaults, options, upload pieces.
 #include "fake_transport.h"
 #include "http/engine.h"
+#include "http/request.h"
 #include "runtime/codepage.h"
 #include "runtime/delay.h"
 #include "runtime/state.h"
@@ -197,24 +198,28 @@ struct FailureRow {
     Step step;
     const char* message;
     int passes; // pending-event passes before returning
+    http::Failure failure;
 };
 
+// Through the adapter (the message, the caller's variables) and as the typed result.
 TEST_F(EngineTest, EachFailingStepGivesItsMessageAndLeavesOutputsAlone) {
+    using F = http::Failure;
     const std::vector<FailureRow> rows{
-        {Step::CheckPlatform, "700 当前系统不支持WinHttp服务!", 0},
-        {Step::CrackUrl, "701 解析URL地址失败!", 1},
-        {Step::OpenSession, "702 创建WinHttp会话失败!", 2},
-        {Step::SetTimeouts, "705 设置超时时间失败!", 3},
-        {Step::Connect, "703 创建WinHttp连接失败!", 4},
-        {Step::OpenRequest, "704 创建WinHttp请求失败!", 5},
-        {Step::SetServerCredentials, "707 设置代理凭证失败!", 0},
-        {Step::SetProxyCredentials, "707 设置代理凭证失败!", 0},
-        {Step::SetSecurityFlags, "忽略错误/证书错误  失败！", 0},
-        {Step::SetCookieOption, "708 禁止自动设置Cookies失败!", 0},
-        {Step::SetRedirectOption, "709 重定向设置失败!", 0},
-        {Step::AddHeaders, "710 设置协议头失败!", 6},
-        {Step::SendRequest, "711 发送请求失败!", 7},
-        {Step::ReceiveResponse, "712 服务器未响应!", 8},
+        {Step::CheckPlatform, "700 当前系统不支持WinHttp服务!", 0, F::PlatformUnsupported},
+        {Step::CrackUrl, "701 解析URL地址失败!", 1, F::BadUrl},
+        {Step::OpenSession, "702 创建WinHttp会话失败!", 2, F::Session},
+        {Step::SetTimeouts, "705 设置超时时间失败!", 3, F::Timeouts},
+        {Step::Connect, "703 创建WinHttp连接失败!", 4, F::Connection},
+        {Step::OpenRequest, "704 创建WinHttp请求失败!", 5, F::Request},
+        {Step::SetServerCredentials, "707 设置代理凭证失败!", 0, F::Credentials},
+        {Step::SetProxyCredentials, "707 设置代理凭证失败!", 0, F::Credentials},
+        {Step::SetSecurityFlags, "忽略错误/证书错误  失败！", 0, F::CertificateFlags},
+        {Step::SetCookieOption, "708 禁止自动设置Cookies失败!", 0, F::CookieFeature},
+        {Step::SetRedirectOption, "709 重定向设置失败!", 0, F::RedirectPolicy},
+        {Step::AddHeaders, "710 设置协议头失败!", 6, F::Headers},
+        {Step::SendRequest, "711 发送请求失败!", 7, F::Send},
+        {Step::ReceiveResponse, "712 服务器未响应!", 8, F::NoResponse},
+        {Step::QueryRawHeaders, "", 8, F::NoResponse},
     };
     for (const FailureRow& row : rows) {
         fake.script.failing = {row.step};
@@ -225,14 +230,41 @@ TEST_F(EngineTest, EachFailingStepGivesItsMessageAndLeavesOutputsAlone) {
             "http://h/", 0, {}, nullptr, &receivedCookies, {}, &responseHeaders, true, "u", "p", {},
             "pu", "pp", 0, &redirectLocation, &statusText, &responseBytes);
         EXPECT_EQ(result, "") << row.message;
-        EXPECT_EQ(statusText, runtime::gbk(row.message));
+        // Without a head after a complete read the engine has no message to give.
+        EXPECT_EQ(statusText,
+                  row.step == Step::QueryRawHeaders ? "before" : runtime::gbk(row.message));
         EXPECT_EQ(pump.passes, row.passes) << row.message;
         EXPECT_EQ(fake.record.closeCalls, row.step == Step::CheckPlatform ? 0 : 1) << row.message;
         EXPECT_EQ(receivedCookies, "before");
         EXPECT_EQ(responseHeaders, "before");
         EXPECT_EQ(redirectLocation, "before");
         EXPECT_EQ(responseBytes, runtime::ByteArray{'b'});
+
+        const http::Result typed = http::perform({.url = "http://h/",
+                                                  .noRedirect = true,
+                                                  .userName = "u",
+                                                  .password = "p",
+                                                  .proxyUser = "pu",
+                                                  .proxyPassword = "pp"});
+        EXPECT_EQ(typed.failure, row.failure) << row.message;
+        EXPECT_FALSE(typed.head) << row.message;
+        EXPECT_FALSE(typed.succeeded()) << row.message;
     }
+    // And the failures a reply brings: a body that breaks off, a status outside 2xx.
+    fake.script = {};
+    fake.script.rawHeaders = "HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\n";
+    const http::Result cut = http::perform({.url = "http://h/"});
+    EXPECT_EQ(cut.failure, F::Read);
+    EXPECT_EQ(cut.body, "hello");
+    fake.script.rawHeaders = "HTTP/1.1 404 Not Found\r\n\r\n";
+    const http::Result notFound = http::perform({.url = "http://h/"});
+    EXPECT_EQ(notFound.failure, std::nullopt);
+    EXPECT_EQ(notFound.statusCode, 404);
+    EXPECT_TRUE(notFound.complete());
+    EXPECT_FALSE(notFound.succeeded());
+    fake.script.rawHeaders = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
+    EXPECT_TRUE(http::perform({.url = "http://h/"}).succeeded());
+    EXPECT_EQ(http::perform({.url = "http://h/", .replyLimit = 4}).failure, F::ReplyTooLarge);
 }
 
 TEST_F(EngineTest, UrlsWithControlCharactersAreNeverSent) {
