@@ -3,6 +3,7 @@
 #include "runtime/immortal.h"
 
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -82,11 +83,14 @@ bool startWorker(WorkerRoutine routine, std::int32_t argument) {
         return false;
     }
     // An exception escaping a detached thread would end the whole program; a failed worker
-    // must only end itself, as every other failure here travels as a value.
+    // must only end itself, and say so once.
     auto guarded = [routine = std::move(routine)](std::int32_t value) {
         try {
             routine(value);
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "pooldesk: a worker ended on an error: %s\n", error.what());
+        } catch (...) {
+            std::fputs("pooldesk: a worker ended on an unknown error\n", stderr);
         }
     };
     try {

@@ -22,15 +22,18 @@ TEST(Workers, RunTheRoutineWithItsArgument) {
     EXPECT_FALSE(runtime::startWorker(nullptr));
 }
 
-TEST(Workers, AThrowingRoutineEndsOnlyItsOwnThread) {
+TEST(Workers, AThrowingRoutineEndsOnlyItsOwnThreadWithOneLine) {
     std::promise<void> thrown;
     auto done = thrown.get_future();
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(runtime::startWorker([&thrown](std::int32_t) {
         thrown.set_value();
         throw std::runtime_error("bad reply");
     }));
     ASSERT_EQ(done.wait_for(10s), std::future_status::ready);
-    std::this_thread::sleep_for(50ms); // let the throw happen; an escape would abort here
+    std::this_thread::sleep_for(200ms); // let the throw happen; an escape would abort here
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "pooldesk: a worker ended on an error: bad reply\n");
     std::promise<int> after;
     auto result = after.get_future();
     ASSERT_TRUE(runtime::startWorker([&after](std::int32_t value) { after.set_value(value); }, 7));
