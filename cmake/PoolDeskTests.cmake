@@ -16,7 +16,8 @@ function(pooldesk_add_tests)
     get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
     set(target ${layer}_${name})
     add_executable(${target} ${source})
-    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} pooldesk_memory_window GTest::gtest
+                                            GTest::gmock)
     if(NOT ARG_NOMAIN)
       # NOMAIN: the test file brings its own main (e.g. to create a QCoreApplication first).
       target_link_libraries(${target} PRIVATE GTest::gtest_main)

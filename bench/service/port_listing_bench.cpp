@@ -5,7 +5,7 @@
 #include "bench_support.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "runtime/memory_window.h"
+#include "support/memory_window.h"
 #include "runtime/threads.h"
 #include "service/codec.h"
 #include "service/operations.h"

@@ -1,6 +1,6 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "runtime/memory_window.h"
+#include "support/memory_window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "runtime/memory_window.h"
+#include "support/memory_window.h"
 
 #include <algorithm>
 #include <cstdint>
