@@ -3,11 +3,11 @@
 // it, the window the operations drive (the real Qt window when the app is built), and a bare
 // libcurl client sending the same requests for comparison.
 
-#include "support/memory_window.h"
 #include "runtime/state.h"
 #include "runtime/threads.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
+#include "support/memory_window.h"
 
 #include <curl/curl.h>
 

@@ -5,9 +5,9 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/immortal.h"
-#include "support/memory_window.h"
 #include "runtime/threads.h"
 #include "service/operations.h"
+#include "support/memory_window.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -5,11 +5,11 @@
 #include "bench_support.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "support/memory_window.h"
 #include "runtime/threads.h"
 #include "service/codec.h"
 #include "service/operations.h"
 #include "service/requests.h"
+#include "support/memory_window.h"
 
 #include <curl/curl.h>
 

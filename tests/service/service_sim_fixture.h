@@ -5,10 +5,10 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/immortal.h"
-#include "support/memory_window.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
+#include "support/memory_window.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
