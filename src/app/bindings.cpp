@@ -74,7 +74,7 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     onItem(items::kUnseatedSlots, onGuiThread(&ServiceActions::listUnseatedSlots));
     onItem(items::kLatestTasks, [&window, shared] {
         if (shared->listPorts) {
-            runtime::startWorker([&window, shared](std::int32_t) { shared->listPorts(window); });
+            window.startWorker([&window, shared](std::int32_t) { shared->listPorts(window); });
         }
     });
     onItem(items::kMarkNewTasks, onGuiThread(&ServiceActions::markPoolsWithNewTasks));

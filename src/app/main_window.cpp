@@ -61,7 +61,10 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
                         m_parts->options.startOverlay, routeButtons});
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // Before any widget goes: the workers acting on the window stop first.
+    m_parts->facade->stopWorkers();
+}
 
 runtime::Window& MainWindow::window() {
     return *m_parts->facade;

@@ -72,8 +72,8 @@ int lightCheckedPorts(runtime::Window& window, runtime::LedDuration duration,
             continue;
         }
         // A worker that cannot be started is skipped; the loop goes on.
-        if (runtime::startWorker([&window, worker](std::int32_t index) { worker(window, index); },
-                                 row)) {
+        if (window.startWorker([&window, worker](std::int32_t index) { worker(window, index); },
+                               row)) {
             ++started;
         }
         runtime::responsiveDelay(kBetweenWorkers);

@@ -35,6 +35,24 @@ auto lookUp(const Map& map, std::string_view name) -> typename Map::mapped_type 
 QtWindow::QtWindow(QWidget& window, Controls controls)
     : m_window(window), m_controls(std::move(controls)) {}
 
+QtWindow::~QtWindow() {
+    stopWorkers();
+}
+
+bool QtWindow::startWorker(runtime::WorkerRoutine routine, std::int32_t argument) {
+    return m_workers.start(std::move(routine), argument);
+}
+
+void QtWindow::stopWorkers() {
+    // A worker may be waiting for the GUI thread to run one of its calls: keep serving them.
+    const bool onGuiThread = overlay::onGuiThreadNow();
+    m_workers.stopAndWait([onGuiThread] {
+        if (onGuiThread) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+    });
+}
+
 void QtWindow::setMenus(std::map<std::string, QMenu*, std::less<>> menus) {
     m_menus = std::move(menus);
 }

@@ -6,6 +6,7 @@
 
 #include "app/layout.h"
 #include "runtime/window.h"
+#include "runtime/worker_owner.h"
 
 #include <QString>
 #include <QStringList>
@@ -23,6 +24,14 @@ namespace app {
 class QtWindow final : public runtime::Window {
 public:
     QtWindow(QWidget& window, Controls controls);
+    ~QtWindow() override;
+    QtWindow(const QtWindow&) = delete;
+    QtWindow& operator=(const QtWindow&) = delete;
+
+    bool startWorker(runtime::WorkerRoutine routine, std::int32_t argument = 0) override;
+    // Asks the workers started against the window to stop and waits for them, serving their
+    // calls to the GUI thread meanwhile; the window's owner calls it before its widgets go.
+    void stopWorkers();
 
     void setMenus(std::map<std::string, QMenu*, std::less<>> menus);
 
@@ -81,6 +90,8 @@ private:
     QString m_lastInputPrompt;
     std::deque<bool> m_confirmationAnswers;
     QString m_lastConfirmationQuestion;
+    // Last, so that the workers stop before anything they use goes.
+    runtime::WorkerOwner m_workers;
 };
 
 } // namespace app

@@ -54,6 +54,7 @@ public:
     }
 
     void setDeadline(Clock::time_point deadline) override { m_deadline = deadline; }
+    void setStopToken(std::stop_token stop) override { m_stop = std::move(stop); }
 
     bool setTimeouts(const Timeouts& timeouts) override {
         if (m_multi == nullptr || timeouts.resolveMs < 0 || timeouts.connectMs < 0 ||
@@ -328,7 +329,7 @@ private:
     bool pump(const std::function<bool()>& ready, int idleMs) {
         m_lastProgress = Clock::now();
         while (!m_done && !ready()) {
-            if (Clock::now() >= m_deadline) {
+            if (Clock::now() >= m_deadline || m_stop.stop_requested()) {
                 return false;
             }
             int running = 0;
@@ -427,6 +428,7 @@ private:
     std::string m_proxyUrl;
     Timeouts m_timeouts{30'000, 30'000, 30'000, 30'000};
     Clock::time_point m_deadline = Clock::time_point::max();
+    std::stop_token m_stop;
     std::string m_host;
     std::uint16_t m_port = 0;
     std::string m_method;

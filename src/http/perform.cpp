@@ -180,6 +180,7 @@ Result performOnThisThread(const Request& request) {
     // keeps a trickling or endless reply from holding the request for ever.
     const auto deadline = deadlineAfter(start, timeout);
     transport->setDeadline(deadline);
+    transport->setStopToken(request.stop);
 
     scope.enterStage();
     if (!transport->connect(parts->host, parts->port)) {
@@ -248,7 +249,7 @@ Result performOnThisThread(const Request& request) {
     Text received;
     bool broken = false;
     for (std::size_t available = 0; !broken;) {
-        if (std::chrono::steady_clock::now() >= deadline) {
+        if (std::chrono::steady_clock::now() >= deadline || request.stop.stop_requested()) {
             broken = true;
             result.statusText = failureMessage(Failure::Read);
             break;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <stop_token>
 #include <string_view>
 
 namespace http {
@@ -38,6 +39,9 @@ struct Request {
     bool normalizeHeaderCase = true;
     // A body growing beyond this many bytes is not read further (failure ReplyTooLarge).
     std::size_t replyLimit = kNoReplyLimit;
+    // Once stop is requested every wait ends at once and the request fails as a time-out of
+    // its phase would.
+    std::stop_token stop{};
 };
 
 // The final response's head, once it was read.

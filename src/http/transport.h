@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <stop_token>
 #include <string_view>
 
 namespace http {
@@ -60,6 +61,8 @@ public:
     // On top of the phase time-outs: no wait of this request goes past the deadline, however
     // slowly the server keeps sending. A wait cut short fails like a time-out of its phase.
     virtual void setDeadline(std::chrono::steady_clock::time_point deadline) = 0;
+    // Once stop is requested, the wait in progress and every later one end as at the deadline.
+    virtual void setStopToken(std::stop_token stop) = 0;
     virtual bool connect(std::string_view host, std::uint16_t port) = 0;
     virtual bool openRequest(std::string_view method, std::string_view objectName, bool secure) = 0;
     virtual bool setCredentials(AuthTarget target, std::string_view user,

@@ -8,6 +8,9 @@
 #include <chrono>
 #include <cstdint>
 #include <limits>
+#include <mutex>
+#include <optional>
+#include <stop_token>
 #include <string>
 
 namespace http {
@@ -77,6 +80,8 @@ public:
     void setDeadline(std::chrono::steady_clock::time_point deadline) override {
         m_deadline = deadline;
     }
+
+    void setStopToken(std::stop_token stop) override { m_stop = std::move(stop); }
 
     bool connect(std::string_view host, std::uint16_t port) override {
         const std::wstring wideHost = toWide(host);
@@ -173,6 +178,10 @@ public:
     }
 
     void close() override {
+        m_cancelOnStop.reset(); // from here on no stop closes the request behind our back
+        if (m_requestClosedByStop) {
+            m_request = nullptr;
+        }
         for (HINTERNET* handle : {&m_request, &m_connection, &m_session}) {
             if (*handle != nullptr) {
                 WinHttpCloseHandle(*handle);
@@ -185,6 +194,13 @@ private:
     // WinHTTP waits synchronously, each wait up to its phase time-out: before each wait, the
     // time-outs of the request shrink to what is left until the deadline. False once it passed.
     bool shortenWaitsToDeadline() {
+        if (m_stop.stop_requested()) {
+            return false;
+        }
+        if (m_stop.stop_possible() && !m_cancelOnStop) {
+            // WinHTTP ends a synchronous call in progress when its request handle is closed.
+            m_cancelOnStop.emplace(m_stop, CloseRequest{this});
+        }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             m_deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
@@ -198,7 +214,26 @@ private:
                                   within(m_timeouts.receiveMs)) != FALSE;
     }
 
+    struct CloseRequest {
+        WinHttpTransport* transport;
+        void operator()() const { transport->closeRequestOnce(); }
+    };
+
+    // Runs on the thread that asks for the stop; the handle itself stays in m_request (the
+    // request's own thread may be reading it) and close() leaves it alone.
+    void closeRequestOnce() {
+        const std::lock_guard lock(m_closeMutex);
+        if (!m_requestClosedByStop) {
+            WinHttpCloseHandle(m_request);
+            m_requestClosedByStop = true;
+        }
+    }
+
     Timeouts m_timeouts{};
+    std::stop_token m_stop;
+    std::mutex m_closeMutex;
+    bool m_requestClosedByStop = false; // guarded by m_closeMutex
+    std::optional<std::stop_callback<CloseRequest>> m_cancelOnStop;
     std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
     HINTERNET m_session = nullptr;
     HINTERNET m_connection = nullptr;

@@ -1,4 +1,5 @@
 #include "runtime/delay_pump.h"
+#include "runtime/worker_owner.h"
 
 #include <algorithm>
 #include <cmath>
@@ -60,12 +61,17 @@ bool responsiveDelay(std::chrono::milliseconds length) {
     // steady_clock counts nanoseconds in 64 bits; a century is as good as forever here.
     constexpr std::chrono::milliseconds kCentury{100LL * 366 * 24 * 3600 * 1000};
     const Clock::time_point deadline = Clock::now() + std::clamp(length, length.zero(), kCentury);
+    // A worker whose owner asks it to stop ends its wait early; it looks every 50 ms.
+    const bool stoppable = currentStopToken().stop_possible();
     for (;;) {
         const auto remaining = deadline - Clock::now();
-        if (remaining <= Clock::duration::zero()) {
+        if (remaining <= Clock::duration::zero() || stopRequested()) {
             return true;
         }
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(remaining);
+        auto wait = std::chrono::ceil<std::chrono::milliseconds>(remaining);
+        if (stoppable) {
+            wait = std::min(wait, std::chrono::milliseconds(50));
+        }
         // Looked up on every pass: the pump may be installed or removed while a delay runs.
         if (EventPump* pump = pumpForThisThread()) {
             pump->waitAndProcessEvents(wait);

@@ -82,22 +82,26 @@ bool startWorker(WorkerRoutine routine, std::int32_t argument) {
     if (!routine) {
         return false;
     }
-    // An exception escaping a detached thread would end the whole program; a failed worker
-    // must only end itself, and say so once.
     auto guarded = [routine = std::move(routine)](std::int32_t value) {
-        try {
-            routine(value);
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "pooldesk: a worker ended on an error: %s\n", error.what());
-        } catch (...) {
-            std::fputs("pooldesk: a worker ended on an unknown error\n", stderr);
-        }
+        runGuarded(routine, value);
     };
     try {
         std::thread(std::move(guarded), argument).detach();
         return true;
     } catch (const std::exception&) { // std::system_error, or no memory for the routine
         return false;
+    }
+}
+
+void runGuarded(const WorkerRoutine& routine, std::int32_t argument) {
+    // An exception escaping a thread would end the whole program; a failed worker must only end
+    // itself, and say so once.
+    try {
+        routine(argument);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "pooldesk: a worker ended on an error: %s\n", error.what());
+    } catch (...) {
+        std::fputs("pooldesk: a worker ended on an unknown error\n", stderr);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include "runtime/row_texts.h"
 #include "runtime/text.h"
+#include "runtime/threads.h"
 
 #include <algorithm>
 
@@ -16,6 +17,12 @@ namespace runtime {
 class Window {
 public:
     virtual ~Window() = default;
+
+    // Starts a worker that acts on this window. A window that owns its workers asks them to
+    // stop and waits for them before it goes; this default starts one that nobody waits for.
+    virtual bool startWorker(WorkerRoutine routine, std::int32_t argument = 0) {
+        return runtime::startWorker(std::move(routine), argument);
+    }
 
     // Edit boxes and labels.
     virtual Text text(std::string_view control) = 0;

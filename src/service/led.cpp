@@ -3,6 +3,7 @@
 #include "runtime/delay.h"
 #include "runtime/state.h"
 #include "runtime/threads.h"
+#include "runtime/worker_owner.h"
 #include "service/operations.h"
 #include "service/requests.h"
 
@@ -93,6 +94,9 @@ void lightPortLed(runtime::Window& window, std::int32_t row) {
             return;
         }
         runtime::responsiveDelay(kRetryDelay);
+        if (runtime::stopRequested()) {
+            return; // the window is going; nobody is left to read the line
+        }
     }
     // The operator must learn that the card will not blink: say so after the last try.
     const Text why =

@@ -53,7 +53,7 @@ void refreshPools(runtime::Window& window) {
         addNewPools(window, names);
     }
 
-    runtime::startWorker([&window](std::int32_t) { watchPoolStatistics(window); });
+    window.startWorker([&window](std::int32_t) { watchPoolStatistics(window); });
     window.writeLine(controls::kLogPanel, runtime::gbk("刷新完成"));
     window.setVisible(controls::kBusyPicture, false);
 }

@@ -3,6 +3,7 @@
 #include "http/request.h"
 #include "runtime/codepage.h"
 #include "runtime/state.h"
+#include "runtime/worker_owner.h"
 #include "service/endpoints.h"
 
 #include <atomic>
@@ -41,6 +42,8 @@ Reply performed(const http::Request& request, ReplySize limit) {
     http::Request limited = request;
     limited.replyLimit = static_cast<std::size_t>(limit);
     limited.timeoutSeconds = requestTimeoutSeconds.load();
+    // A worker whose window goes is not held up by its request.
+    limited.stop = runtime::currentStopToken();
     http::Result result = http::perform(limited);
     Reply reply;
     reply.body = std::move(result.body);

@@ -40,7 +40,7 @@ void signIn(runtime::Window& window) {
     if (runtime::findText(answer, "\"status\":0") >= 0) {
         runtime::setUserKey(window.text(controls::kKeyBox));
         window.setText(controls::kSignInMessage, runtime::gbk("验证成功！准备初始化中..."));
-        runtime::startWorker([&window](std::int32_t) { refreshPools(window); });
+        window.startWorker([&window](std::int32_t) { refreshPools(window); });
         runtime::responsiveDelay(kBeforePanelLeaves);
         window.setLeft(controls::kSignInPanel, 1999);
     } else if (answer.empty()) {

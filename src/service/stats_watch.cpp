@@ -4,6 +4,7 @@
 #include "runtime/controls.h"
 #include "runtime/delay.h"
 #include "runtime/state.h"
+#include "runtime/worker_owner.h"
 #include "service/codec.h"
 #include "service/operations.h"
 #include "service/requests.h"
@@ -40,13 +41,16 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window, StatsFreshne
     constexpr std::string_view list = controls::kPoolSummaryList;
     std::optional<Text> lastName;
     const int count = window.rowCount(list);
-    for (int row = 0; row < count; ++row) {
+    for (int row = 0; row < count && !runtime::stopRequested(); ++row) {
         lastName = window.cellText(list, row, 0);
         const Text& pool = *lastName;
         const Text file =
             statsFileName(runtime::concat({runtime::userKey(), "-", pool}), kStatsFileKey);
         const Reply reply =
             getText(statsUrl(runtime::concat({"/file/", file, ".txt"})), ReplySize::StatsRecord);
+        if (runtime::stopRequested()) {
+            break; // the window is going: its request was cut short, not failed
+        }
         // A failed read (the "404 Not" page included) leaves the counts as they are.
         const auto cells = reply.succeeded() ? statsCells(reply.body) : std::nullopt;
         std::optional<Text> line;
@@ -79,7 +83,10 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window) {
 
 void watchPoolStatistics(runtime::Window& window) {
     const std::uint64_t generation = watchGeneration.load();
-    const auto ended = [generation] { return watchGeneration.load() != generation; };
+    // Ended by a sign-in again, or by the window that owns the watch going away.
+    const auto ended = [generation] {
+        return watchGeneration.load() != generation || runtime::stopRequested();
+    };
     // Each watch starts without history: a sign-in again ends the old watch and its memory.
     StatsFreshness freshness;
     Text lastName;

@@ -72,6 +72,7 @@ public:
     void setDeadline(std::chrono::steady_clock::time_point deadline) override {
         m_record.deadline = deadline;
     }
+    void setStopToken(std::stop_token) override {}
     bool connect(std::string_view host, std::uint16_t port) override;
     bool openRequest(std::string_view method, std::string_view objectName, bool secure) override;
     bool setCredentials(AuthTarget target, std::string_view user,

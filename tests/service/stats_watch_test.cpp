@@ -5,6 +5,8 @@
 
 #include "service_sim_fixture.h"
 
+#include <atomic>
+#include <memory>
 #include <thread>
 
 namespace servicetest {
@@ -148,6 +150,26 @@ TEST_F(StatsWatchTest, SigningInAgainEndsTheWatchDuringItsWait) {
     watch.join();
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     EXPECT_THAT(requests(sim::Endpoint::StatsFile), SizeIs(1));
+}
+
+// The window owns its watch: when it goes, the watch stops at once, even in the middle of a
+// request the statistics server holds for a minute.
+TEST_F(StatsWatchTest, AWindowThatGoesStopsItsWatchMidRequest) {
+    m_sim->setFault(sim::Endpoint::StatsFile, sim::Fault{.latencyMs = 60'000});
+    auto window = std::make_unique<runtime::MemoryWindow>();
+    window->appendRow(controls::kPoolSummaryList, "A1");
+    std::atomic<bool> watchEnded{false};
+    ASSERT_TRUE(window->startWorker([&window, &watchEnded](std::int32_t) {
+        service::watchPoolStatistics(*window);
+        watchEnded = true;
+    }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the request is under way
+
+    const auto start = std::chrono::steady_clock::now();
+    window.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5))
+        << "not the request's 30 s time-out";
+    EXPECT_TRUE(watchEnded);
 }
 
 } // namespace

@@ -5,6 +5,14 @@
 
 namespace runtime {
 
+MemoryWindow::~MemoryWindow() {
+    m_workers.stopAndWait();
+}
+
+bool MemoryWindow::startWorker(WorkerRoutine routine, std::int32_t argument) {
+    return m_workers.start(std::move(routine), argument);
+}
+
 namespace {
 
 using Lock = std::scoped_lock<std::recursive_mutex>;

@@ -3,6 +3,7 @@
 // exists as soon as it is named. Test hooks read what the service wrote and prepare answers.
 
 #include "runtime/window.h"
+#include "runtime/worker_owner.h"
 
 #include <map>
 #include <mutex>
@@ -13,6 +14,13 @@ namespace runtime {
 
 class MemoryWindow final : public Window {
 public:
+    MemoryWindow() = default;
+    // Stops the workers started against it and waits for them.
+    ~MemoryWindow() override;
+    MemoryWindow(const MemoryWindow&) = delete;
+    MemoryWindow& operator=(const MemoryWindow&) = delete;
+
+    bool startWorker(WorkerRoutine routine, std::int32_t argument = 0) override;
     Text text(std::string_view control) override;
     void setText(std::string_view control, std::string_view text) override;
     bool isChecked(std::string_view control) override;
@@ -90,6 +98,8 @@ private:
     std::vector<Text> m_inputAnswers;
     std::vector<Text> m_inputPrompts;
     std::vector<std::string> m_poppedMenus;
+    // Last, so that the workers stop before anything they use goes.
+    WorkerOwner m_workers;
 };
 
 } // namespace runtime
