@@ -1,14 +1,11 @@
 // The end-to-end tests' main: one QApplication on the offscreen platform unless the run names
-// one (the windows one under Wine), the process state, and an exit that does not wait for the
-// statistics watch a sign-in started against a window.
+// one (the windows one under Wine) and the process state. Each test's window stops the workers
+// it started when it goes, so the program ends normally.
 #include "runtime/state.h"
 
 #include <QApplication>
 
 #include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -17,7 +14,5 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     runtime::initProcessState();
     testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    std::fflush(stdout);
-    std::_Exit(result);
+    return RUN_ALL_TESTS();
 }
