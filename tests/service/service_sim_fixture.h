@@ -1,6 +1,6 @@
 #pragma once
-// A MemoryWindow in front of an in-process simulator on free loopback ports, with the client's
-// endpoints pointed at it.
+// A MemoryWindow in front of a simulator (support/test_simulator.h: in process on free loopback
+// ports, or the Windows tests' shared one, emptied), with the client's endpoints pointed at it.
 
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
@@ -9,6 +9,7 @@
 #include "runtime/state.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
+#include "support/test_simulator.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -55,10 +56,8 @@ protected:
             return true;
         }();
         ASSERT_TRUE(leaveInstalled);
-        sim::Options options;
-        options.servicePorts = {0, 0, 0};
-        m_sim = std::make_unique<sim::Simulator>(options);
-        ASSERT_TRUE(m_sim->start()) << m_sim->error();
+        m_sim = support::startTestSimulator();
+        ASSERT_TRUE(m_sim->running()) << m_sim->error();
         service::setEndpoints(
             service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
         runtime::setRouteHost(service::endpoints().netherlands);
@@ -123,7 +122,7 @@ protected:
         return cells;
     }
 
-    std::unique_ptr<sim::Simulator> m_sim;
+    std::unique_ptr<support::TestSimulator> m_sim;
     runtime::MemoryWindow& m_window = newWindow();
 };
 
