@@ -15,8 +15,9 @@ function(pooldesk_test_simulator_library)
               ${PROJECT_SOURCE_DIR}/tests/support/remote_simulator.cpp)
   target_include_directories(pooldesk_test_simulator PUBLIC ${PROJECT_SOURCE_DIR}/src
                                                             ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(pooldesk_test_simulator PUBLIC pooldesk_sim_wire
-                        PRIVATE pooldesk_http_test_support GTest::gtest)
+  # support/raw_http.h, which the simulator's own tests share, needs the loopback sockets.
+  target_link_libraries(pooldesk_test_simulator PUBLIC pooldesk_sim_wire pooldesk_http_test_support
+                        PRIVATE GTest::gtest)
   if(TARGET pooldesk_sim)
     target_link_libraries(pooldesk_test_simulator PUBLIC pooldesk_sim)
     target_compile_definitions(pooldesk_test_simulator PRIVATE POOLDESK_SIM_IN_PROCESS)

@@ -1,10 +1,10 @@
 // The control channel: what a Windows test does to the build machine's simulator through
 // support::remoteSimulator lands as the same call in process would, and reads back the same.
-#include "raw_http.h"
 #include "runtime/codepage.h"
 #include "sim/faults.h"
 #include "sim/simulator.h"
 #include "sim/wire.h"
+#include "support/raw_http.h"
 #include "support/test_simulator.h"
 
 #include <gtest/gtest.h>

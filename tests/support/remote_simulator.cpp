@@ -1,5 +1,5 @@
-#include "http/loopback_socket.h"
 #include "sim/wire.h"
+#include "support/raw_http.h"
 #include "support/test_simulator.h"
 
 #include <gtest/gtest.h>
@@ -12,11 +12,6 @@ namespace support {
 namespace {
 
 using sim::wire::encode;
-
-struct Exchange {
-    int status = 0; // 0: no answer
-    std::string body;
-};
 
 // "malaysia=127.0.0.1:P3,netherlands=...": route name to port.
 std::map<std::string, int> portsOf(const std::string& endpointsLine) {
@@ -159,40 +154,11 @@ public:
 
 private:
     // One request on a fresh connection: the simulator answers one request per connection.
-    Exchange exchange(std::string_view method, std::string_view command, const std::string& query,
-                      const std::string& body) const {
-        Exchange result;
-        const auto connection = http::testing::Socket::connectToLoopback(m_servicePorts.at(0));
-        if (!connection.valid()) {
-            return result;
-        }
-        std::string request = std::string(method) + " /__sim/" + std::string(command) +
-                              (query.empty() ? "" : "?") + query +
-                              " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
-        if (method == "POST") {
-            request += "Content-Type: application/octet-stream\r\nContent-Length: " +
-                       std::to_string(body.size()) + "\r\n";
-        }
-        request += "\r\n" + body;
-        if (!connection.sendAll(request)) {
-            return result;
-        }
-        std::string reply;
-        char buffer[65536];
-        for (;;) {
-            const long got = connection.receive(buffer, sizeof buffer, 30000);
-            if (got <= 0) {
-                break;
-            }
-            reply.append(buffer, static_cast<std::size_t>(got));
-        }
-        const auto headEnd = reply.find("\r\n\r\n");
-        if (!reply.starts_with("HTTP/1.1 ") || headEnd == std::string::npos || reply.size() < 12) {
-            return result;
-        }
-        std::from_chars(reply.data() + 9, reply.data() + 12, result.status);
-        result.body = reply.substr(headEnd + 4);
-        return result;
+    simtest::RawReply exchange(std::string_view method, std::string_view command,
+                               const std::string& query, const std::string& body) const {
+        const auto target = "/__sim/" + std::string(command) + (query.empty() ? "" : "?") + query;
+        const int port = m_servicePorts.at(0);
+        return method == "POST" ? simtest::post(port, target, body) : simtest::get(port, target);
     }
 
     // A command whose failure fails the test; its reply body.
