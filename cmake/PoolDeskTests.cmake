@@ -1,12 +1,13 @@
 # pooldesk_add_tests(LIBS <targets...> [PATTERN <glob>] [QT] [NOMAIN] [ENV <NAME=VALUE...>]
-#                    [FIXTURES <names...>])
+#                    [FIXTURES <names...>] [LOCK <resource>])
 # One GoogleTest executable per file matching PATTERN (default *_test.cpp) in the calling
 # folder. Natively each test case is its own ctest test and QT runs them on the offscreen
 # platform. In the Windows build (run under Wine, where a process start costs 0.5-3.4 s) each
 # executable is one ctest test running all its cases, QT ones on the windows platform (the
-# offscreen one never exits under Wine); FIXTURES names the ctest fixtures it requires.
+# offscreen one never exits under Wine); FIXTURES names the ctest fixtures it requires and LOCK
+# a resource it shares with other tests, so they run one at a time.
 function(pooldesk_add_tests)
-  cmake_parse_arguments(ARG "QT;NOMAIN" "PATTERN" "LIBS;ENV;FIXTURES" ${ARGN})
+  cmake_parse_arguments(ARG "QT;NOMAIN" "PATTERN;LOCK" "LIBS;ENV;FIXTURES" ${ARGN})
   if(NOT ARG_PATTERN)
     set(ARG_PATTERN "*_test.cpp")
   endif()
@@ -34,6 +35,9 @@ function(pooldesk_add_tests)
       if(ARG_FIXTURES)
         set_tests_properties(${target} PROPERTIES FIXTURES_REQUIRED "${ARG_FIXTURES}")
       endif()
+      if(ARG_LOCK)
+        set_tests_properties(${target} PROPERTIES RESOURCE_LOCK "${ARG_LOCK}")
+      endif()
       continue()
     endif()
     if(ARG_QT)
@@ -44,3 +48,4 @@ function(pooldesk_add_tests)
                          PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
   endforeach()
 endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/PoolDeskSimFixture.cmake)

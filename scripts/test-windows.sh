@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Builds the Windows tests and runs them under Wine: widget tests on the windows platform on a
-# virtual X display, each test executable once with all its cases. Prints the cases skipped
-# under Wine with their reasons, and the suite's wall time.
+# virtual X display, each test executable once with all its cases. The service and end-to-end
+# tests drive the build machine's pooldesk-sim (built here with the dev preset), which a ctest
+# fixture starts for the run and stops after it. Prints the cases skipped under Wine with their
+# reasons, and the suite's wall time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/cross-build-windows.sh
+if [ ! -f build/dev/CMakeCache.txt ]; then
+  cmake --preset dev
+fi
+cmake --build --preset dev --target pooldesk-sim
 start=$(date +%s)
 status=0
 xvfb-run -a -s "-screen 0 1600x1000x24" ctest --preset mingw || status=$?

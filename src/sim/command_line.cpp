@@ -1,6 +1,7 @@
 #include "sim/command_line.h"
 
 #include "runtime/text.h"
+#include "sim/control.h"
 #include "sim/faults.h"
 
 #include <charconv>
@@ -50,14 +51,11 @@ Fault items: latency=MS refuse=SHARE error500=SHARE error404=SHARE trickle=MS cu
   the text, other names keep its GBK bytes); shares are between 0 and 1.
 
 Control endpoint, on every port while running (not written to the request log):
-  POST /__sim/fault?endpoint=E&ITEMS     set a fault (rawbody=1: the POST body is the reply)
-  POST /__sim/faults/clear               clear every fault
-  GET  /__sim/log                        the request log: method port status path?query size
-  POST /__sim/log/clear                  empty the request log
-  POST /__sim/advance?steps=N            move the statistics on
-  GET  /__sim/pending?key=K              the pending ports of a key, as the service lists them
-  GET  /__sim/leds                       the LED lightings: key port total_duration OK|FAIL
-
+  Records (records=1 and the slot lines) are name=value items joined by "&", values with
+  every byte but letters, digits and ._~- written as %XX; query values are percent-encoded.
+)";
+    text += controlHelp();
+    text += R"(
 It prints the endpoints it serves and a line POOLDESK_ENDPOINTS=... for the client, then runs
 until interrupted (Ctrl+C).
 

@@ -1,6 +1,7 @@
 #include "sim/simulator.h"
 
 #include "service/codec.h"
+#include "sim/control.h"
 #include "sim/faults.h"
 #include "sim/generator.h"
 #include "sim/replies.h"
@@ -30,7 +31,6 @@ namespace {
 constexpr std::size_t kLogLimit = 20000;
 constexpr std::size_t kLedLimit = 100000;
 constexpr std::size_t kPayloadLimit = 64u * 1024 * 1024;
-constexpr std::string_view kControlPrefix = "/__sim/";
 
 struct EndpointPath {
     Endpoint endpoint;
@@ -99,39 +99,11 @@ const std::string kServerErrorPage =
 
 } // namespace
 
-std::string_view endpointName(Endpoint endpoint) {
-    switch (endpoint) {
-    case Endpoint::SignIn:
-        return "signin";
-    case Endpoint::PoolList:
-        return "pools";
-    case Endpoint::Ports:
-        return "ports";
-    case Endpoint::SlotInfo:
-        return "slots";
-    case Endpoint::LedLight:
-        return "led";
-    case Endpoint::DeleteBatch:
-        return "delete";
-    case Endpoint::StatsFile:
-        return "stats";
-    }
-    return "";
-}
-
-std::optional<Endpoint> endpointFromName(std::string_view name) {
-    for (const auto e : {Endpoint::SignIn, Endpoint::PoolList, Endpoint::Ports, Endpoint::SlotInfo,
-                         Endpoint::LedLight, Endpoint::DeleteBatch, Endpoint::StatsFile}) {
-        if (endpointName(e) == name) {
-            return e;
-        }
-    }
-    return std::nullopt;
-}
-
 struct Simulator::Impl {
-    explicit Impl(Options o) : options(std::move(o)), rng(options.seed), faults(options.faults) {}
+    Impl(Simulator& owner, Options o)
+        : self(&owner), options(std::move(o)), rng(options.seed), faults(options.faults) {}
 
+    Simulator* self;
     Options options;
     mutable std::mutex mutex; // guards everything below but the servers
     ServiceState state;
@@ -326,7 +298,12 @@ struct Simulator::Impl {
     void handle(const httplib::Request& req, httplib::Response& res, bool statsServer) {
         const auto [path, query] = splitTarget(req.target);
         if (path.starts_with(kControlPrefix)) {
-            control(req, res, path, query);
+            // Through the public interface, which takes the lock itself.
+            const auto reply =
+                runControl(*self, std::string_view(path).substr(kControlPrefix.size()),
+                           ControlRequest{req.method, parseRawQuery(query), req.body});
+            res.status = reply.status;
+            res.set_content(reply.body, "text/plain");
             return;
         }
         LoggedRequest entry{req.method,
@@ -447,72 +424,6 @@ struct Simulator::Impl {
             });
     }
 
-    void control(const httplib::Request& req, httplib::Response& res, const std::string& path,
-                 const std::string& query) {
-        const auto params = parseRawQuery(query);
-        const auto command = path.substr(kControlPrefix.size());
-        std::lock_guard lock(mutex);
-        res.status = 200;
-        if (command == "fault") {
-            const auto name = queryValue(params, "endpoint").value_or("");
-            const auto endpoint = endpointFromName(name);
-            Fault fault;
-            std::string message;
-            if (!endpoint) {
-                res.status = 400;
-                res.set_content("unknown endpoint: " + name + "\n", "text/plain");
-                return;
-            }
-            if (!parseFault(params, fault, message)) {
-                res.status = 400;
-                res.set_content(message + "\n", "text/plain");
-                return;
-            }
-            if (queryValue(params, "rawbody") == "1") {
-                fault.rawBody = req.body;
-            }
-            faults[*endpoint] = fault;
-            updateRefusalFlag();
-            res.set_content(std::string(name) + ": " + describeFault(fault) + "\n", "text/plain");
-        } else if (command == "faults/clear") {
-            faults.clear();
-            updateRefusalFlag();
-            res.set_content("faults cleared\n", "text/plain");
-        } else if (command == "log") {
-            std::string out;
-            for (const auto& e : log) {
-                out += e.method + " " + std::to_string(e.localPort) + " " +
-                       std::to_string(e.status) + " " + e.path + (e.query.empty() ? "" : "?") +
-                       e.query + " " + std::to_string(e.bodySize) + "\n";
-            }
-            res.set_content(out, "text/plain");
-        } else if (command == "log/clear") {
-            log.clear();
-            res.set_content("log cleared\n", "text/plain");
-        } else if (command == "advance") {
-            const auto steps = toNumber(queryValue(params, "steps").value_or("1"));
-            state.advanceStatistics(static_cast<int>(steps.value_or(1)));
-            res.set_content("statistics step " + std::to_string(state.statsStep()) + "\n",
-                            "text/plain");
-        } else if (command == "pending") {
-            const auto* user = state.findUser(queryValue(params, "key").value_or(""));
-            res.set_content(user == nullptr ? std::string() : portsReply(user->pending),
-                            "text/plain");
-        } else if (command == "leds") {
-            std::string out;
-            for (const auto& l : leds) {
-                out += l.key + " " + l.port + " " + l.totalDuration + " " +
-                       (l.accepted ? "OK" : "FAIL") + "\n";
-            }
-            res.set_content(out, "text/plain");
-        } else {
-            res.status = 404;
-            res.set_content(
-                "control commands: fault, faults/clear, log, log/clear, advance, pending, leds\n",
-                "text/plain");
-        }
-    }
-
     std::unique_ptr<SimServer> makeServer(bool statsServer) {
         auto server = std::make_unique<SimServer>();
         const int threads = std::max(2, options.threads);
@@ -586,7 +497,7 @@ struct Simulator::Impl {
     }
 };
 
-Simulator::Simulator(Options options) : m_impl(std::make_unique<Impl>(std::move(options))) {
+Simulator::Simulator(Options options) : m_impl(std::make_unique<Impl>(*this, std::move(options))) {
     m_impl->updateRefusalFlag();
 }
 
@@ -813,6 +724,11 @@ std::vector<LedLighting> Simulator::ledLightings() const {
 std::vector<LoggedRequest> Simulator::requestLog() const {
     std::lock_guard lock(m_impl->mutex);
     return {m_impl->log.begin(), m_impl->log.end()};
+}
+
+void Simulator::clearLedLightings() {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->leds.clear();
 }
 
 void Simulator::clearRequestLog() {

@@ -43,6 +43,7 @@ struct Fault {
 struct Slot {
     Text slot;                 // the slot value, which the client uses as the port name
     std::optional<Text> iccid; // "" when no card is seated; nullopt: no "iccid" member at all
+    bool operator==(const Slot&) const = default;
 };
 
 struct PendingPort {
@@ -136,6 +137,7 @@ public:
     std::vector<PendingPort> pendingPorts(const Text& key) const;
     Text statsRecord(const Text& key, const Text& pool) const;
     std::vector<LedLighting> ledLightings() const;
+    void clearLedLightings();
     std::vector<LoggedRequest> requestLog() const;
     void clearRequestLog();
 

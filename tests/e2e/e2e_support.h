@@ -1,5 +1,5 @@
 #pragma once
-// What the end-to-end tests share: a simulator on free loopback ports that the client's
+// What the end-to-end tests share: a simulator (support/test_simulator.h) that the client's
 // endpoints point at, the real main window (offscreen) with its own pz.ini, event pumping and
 // screenshots as artifacts.
 
@@ -8,6 +8,7 @@
 #include "service/endpoints.h"
 #include "sim/simulator.h"
 #include "support/qt_pump.h"
+#include "support/test_simulator.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,10 +40,8 @@ class RoadFixture : public testing::Test {
 protected:
     // Starts the simulator with one accepted key and points the client's routes at it.
     void startSimulator(const std::string& key) {
-        sim::Options options;
-        options.servicePorts = {0, 0, 0};
-        m_sim = std::make_unique<sim::Simulator>(options);
-        ASSERT_TRUE(m_sim->start()) << m_sim->error();
+        m_sim = support::startTestSimulator();
+        ASSERT_TRUE(m_sim->running()) << m_sim->error();
         service::setEndpoints(
             service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
         m_sim->addUser(key);
@@ -70,7 +69,7 @@ protected:
         EXPECT_TRUE(m_mainWindow->grab().save(path)) << path.toStdString();
     }
 
-    std::unique_ptr<sim::Simulator> m_sim;
+    std::unique_ptr<support::TestSimulator> m_sim;
     QTemporaryDir m_folder;
     // The statistics watch started by the sign-in keeps using the window until the process ends.
     std::unique_ptr<app::MainWindow> m_mainWindow;

@@ -106,6 +106,20 @@ Socket Socket::listenOnLoopback(int& port) {
     return listener;
 }
 
+Socket Socket::connectToLoopback(int port) {
+    startSockets();
+    Socket connection(static_cast<SocketHandle>(::socket(AF_INET, SOCK_STREAM, 0)));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<unsigned short>(port));
+    if (!connection.valid() || ::connect(connection.m_handle, reinterpret_cast<sockaddr*>(&address),
+                                         sizeof(address)) != 0) {
+        return Socket();
+    }
+    return connection;
+}
+
 Socket Socket::accept(int timeoutMs) const {
     if (waitFor(m_handle, timeoutMs) <= 0) {
         return Socket();

@@ -29,6 +29,8 @@ public:
 
     // A listening socket on 127.0.0.1 and a port the system picks; throws when it cannot.
     static Socket listenOnLoopback(int& port);
+    // A connection to 127.0.0.1:port, or an invalid socket when it is refused.
+    static Socket connectToLoopback(int port);
     // The next connection, or an invalid socket when none arrives within timeoutMs.
     Socket accept(int timeoutMs) const;
     // Up to size bytes once data arrives within timeoutMs: the count, 0 at the end of the

@@ -1,14 +1,14 @@
 #pragma once
-// A MemoryWindow in front of an in-process simulator on free loopback ports, with the client's
-// endpoints pointed at it.
+// A MemoryWindow in front of a simulator (support/test_simulator.h: in process on free loopback
+// ports, or the Windows tests' shared one, emptied), with the client's endpoints pointed at it.
 
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "runtime/immortal.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
 #include "support/memory_window.h"
+#include "support/test_simulator.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -28,37 +28,11 @@ using runtime::Text;
 
 inline constexpr std::string_view kKey = "key-7";
 
-// Workers started against a window (the statistics watch) are never joined, so a window must
-// live as long as the process, as the main window does.
-inline runtime::MemoryWindow& newWindow() {
-    static runtime::Immortal<std::deque<runtime::MemoryWindow>> windows;
-    return windows.value.emplace_back();
-}
-
-// The statistics watch a refresh starts is detached and never ends on its own, so the test
-// program ends as the application does: with _Exit once everything is reported, before exit-time
-// destructors can pull the HTTP stack from under a running watch.
-class LeaveWithoutDestructors final : public testing::EmptyTestEventListener {
-    void OnTestProgramEnd(const testing::UnitTest& unitTest) override {
-        std::fflush(nullptr);
-        std::_Exit(unitTest.Passed() ? 0 : 1);
-    }
-};
-
 class ServiceSimTest : public testing::Test {
 protected:
     void SetUp() override {
-        static const bool leaveInstalled = [] {
-            // gtest owns its listeners.
-            testing::UnitTest::GetInstance()->listeners().Append(
-                std::make_unique<LeaveWithoutDestructors>().release());
-            return true;
-        }();
-        ASSERT_TRUE(leaveInstalled);
-        sim::Options options;
-        options.servicePorts = {0, 0, 0};
-        m_sim = std::make_unique<sim::Simulator>(options);
-        ASSERT_TRUE(m_sim->start()) << m_sim->error();
+        m_sim = support::startTestSimulator();
+        ASSERT_TRUE(m_sim->running()) << m_sim->error();
         service::setEndpoints(
             service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
         runtime::setRouteHost(service::endpoints().netherlands);
@@ -67,8 +41,9 @@ protected:
     }
 
     void TearDown() override {
-        // A statistics watch ends after a pass whose last pool is "xxx".
-        m_window.appendRow(controls::kPoolSummaryList, "xxx");
+        // The workers the test started against the window (a statistics watch) stop with it,
+        // before the simulator goes.
+        m_ownedWindow.reset();
         m_sim->stop();
     }
 
@@ -123,8 +98,11 @@ protected:
         return cells;
     }
 
-    std::unique_ptr<sim::Simulator> m_sim;
-    runtime::MemoryWindow& m_window = newWindow();
+    std::unique_ptr<support::TestSimulator> m_sim;
+    // Each test its own window; it stops the workers started against it when it goes.
+    std::unique_ptr<runtime::MemoryWindow> m_ownedWindow =
+        std::make_unique<runtime::MemoryWindow>();
+    runtime::MemoryWindow& m_window = *m_ownedWindow;
 };
 
 // The log line of a failed request starts with what failed and carries the engine's message.

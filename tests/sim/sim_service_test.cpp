@@ -1,9 +1,9 @@
 // Each request answered by a running simulator, read back with the client's own rules.
-#include "raw_http.h"
 #include "runtime/codepage.h"
 #include "runtime/text.h"
 #include "service/codec.h"
 #include "sim/simulator.h"
+#include "support/raw_http.h"
 
 #include <gtest/gtest.h>
 
