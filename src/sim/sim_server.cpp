@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 
 namespace sim {
 
@@ -151,6 +152,54 @@ bool SimServer::process_and_close_socket(socket_t sock) {
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
     return answered;
+}
+
+std::unique_ptr<SimServer> makeSimServer(const SimServerSettings& settings, SimHandler handler,
+                                         std::function<bool()> refusing,
+                                         std::function<bool(std::string_view, int)> refuse) {
+    auto server = std::make_unique<SimServer>();
+    const int threads = settings.threads;
+    server->new_task_queue = [threads] {
+        return std::make_unique<httplib::ThreadPool>(static_cast<std::size_t>(threads)).release();
+    };
+    // One request per connection: a refusal or a cut then always meets a fresh request.
+    server->set_keep_alive_max_count(1);
+    server->set_payload_max_length(settings.payloadLimit);
+    server->set_read_timeout(5);
+    // SO_REUSEADDR only: no SO_REUSEPORT, so a port in use makes start() fail instead of
+    // sharing the port with another process.
+    server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+    server->Get("[\\s\\S]*", handler);
+    // POST bodies are read through a content reader: the plain route would refuse a
+    // form-encoded body over 8 KB (the client's deletion batches are form-encoded and
+    // reach megabytes).
+    const std::size_t limit = settings.payloadLimit;
+    server->Post("[\\s\\S]*", [handler, limit](const httplib::Request& req, httplib::Response& res,
+                                               const httplib::ContentReader& reader) {
+        httplib::Request withBody = req;
+        const bool announcedTooLarge =
+            req.has_header("Content-Length") &&
+            std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > limit;
+        bool withinLimit = !announcedTooLarge;
+        const bool read = withinLimit && reader([&withBody, &withinLimit,
+                                                 limit](const char* data, std::size_t length) {
+                              withBody.body.append(data, length);
+                              withinLimit = withBody.body.size() <= limit;
+                              return withinLimit;
+                          });
+        if (!read) {
+            res.status = withinLimit ? 400 : 413;
+            res.set_content(withinLimit ? "broken body" : "payload too large", "text/plain");
+            return;
+        }
+        handler(withBody, res);
+    });
+    server->refusing = std::move(refusing);
+    server->refuse = std::move(refuse);
+    return server;
 }
 
 } // namespace sim

@@ -3,7 +3,9 @@
 
 #include <httplib.h>
 
+#include <cstddef>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 namespace sim {
@@ -19,5 +21,18 @@ public:
 private:
     bool process_and_close_socket(socket_t sock) override;
 };
+
+struct SimServerSettings {
+    int threads = 16;             // worker threads
+    std::size_t payloadLimit = 0; // bodies beyond it are answered 413
+};
+
+using SimHandler = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+// A server that hands every GET and POST (its whole body read) to handler, one request per
+// connection, refusing connections as refuse says while refusing() holds.
+std::unique_ptr<SimServer> makeSimServer(const SimServerSettings& settings, SimHandler handler,
+                                         std::function<bool()> refusing,
+                                         std::function<bool(std::string_view, int)> refuse);
 
 } // namespace sim
