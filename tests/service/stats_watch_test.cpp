@@ -157,10 +157,11 @@ TEST_F(StatsWatchTest, SigningInAgainEndsTheWatchDuringItsWait) {
 TEST_F(StatsWatchTest, AWindowThatGoesStopsItsWatchMidRequest) {
     m_sim->setFault(sim::Endpoint::StatsFile, sim::Fault{.latencyMs = 60'000});
     auto window = std::make_unique<runtime::MemoryWindow>();
-    window->appendRow(controls::kPoolSummaryList, "A1");
+    runtime::MemoryWindow& watched = *window;
+    watched.appendRow(controls::kPoolSummaryList, "A1");
     std::atomic<bool> watchEnded{false};
-    ASSERT_TRUE(window->startWorker([&window, &watchEnded](std::int32_t) {
-        service::watchPoolStatistics(*window);
+    ASSERT_TRUE(watched.startWorker([&watched, &watchEnded](std::int32_t) {
+        service::watchPoolStatistics(watched);
         watchEnded = true;
     }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the request is under way
