@@ -14,16 +14,20 @@ using runtime::Text;
 
 Text localTimeOfDay() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    // std::localtime shares one buffer between callers; the watch may run on several threads.
-    static std::mutex bufferMutex;
-    std::tm local{};
-    {
-        const std::lock_guard lock(bufferMutex);
-        local = *std::localtime(&now);
+    // std::localtime shares one buffer between callers (the watch may run on several threads),
+    // and looks at the time zone on every call: a pass stamps hundreds of records within the same
+    // second, so the text is made once per second.
+    static std::mutex cacheMutex;
+    static std::time_t cachedSecond = -1;
+    static char cachedText[16] = {};
+    const std::lock_guard lock(cacheMutex);
+    if (now != cachedSecond) {
+        const std::tm local = *std::localtime(&now);
+        std::snprintf(cachedText, sizeof cachedText, "%02d:%02d:%02d", local.tm_hour, local.tm_min,
+                      local.tm_sec);
+        cachedSecond = now;
     }
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.tm_hour, local.tm_min, local.tm_sec);
-    return text;
+    return cachedText;
 }
 
 StatsFreshness::StatsFreshness(std::function<Text()> clock) : m_clock(std::move(clock)) {}
