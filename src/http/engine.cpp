@@ -41,6 +41,7 @@ Text HttpRequestEngine(std::string_view url, int method, std::string_view bodyTe
         .mergeCookies = mergeCookies.value_or(true),
         .completeHeaders = completeHeaders.value_or(true),
         .normalizeHeaderCase = normalizeHeaderCase.value_or(true),
+        .keepBytes = responseBytes != nullptr,
     };
     Result result = perform(request);
 

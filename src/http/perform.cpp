@@ -301,7 +301,9 @@ Result performOnThisThread(const Request& request) {
     }
     head.rawHeaders = std::move(*rawHeaders);
     result.head = std::move(head);
-    result.bytes.assign(received.begin(), received.end());
+    if (request.keepBytes) {
+        result.bytes.assign(received.begin(), received.end());
+    }
     result.body = decodeResponseText(std::move(received));
     return result;
 }

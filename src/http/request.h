@@ -37,6 +37,8 @@ struct Request {
     bool mergeCookies = true;
     bool completeHeaders = true;
     bool normalizeHeaderCase = true;
+    // Also hand back the body's raw bytes (Result::bytes): a second copy of the body.
+    bool keepBytes = false;
     // A body growing beyond this many bytes is not read further (failure ReplyTooLarge).
     std::size_t replyLimit = kNoReplyLimit;
     // Once stop is requested every wait ends at once and the request fails as a time-out of
@@ -59,7 +61,7 @@ struct Result {
     // the one case where neither exists (no head after a complete read).
     std::optional<Text> statusText;
     std::optional<ResponseHead> head;
-    ByteArray bytes; // the body as it arrived (only with a head)
+    ByteArray bytes; // the body as it arrived (only with a head, and when the request asked)
     Text body;       // the body decoded to GBK text; what arrived even when it broke off
 
     // The status line arrived and the body ended where the reply said it would.
