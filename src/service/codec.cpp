@@ -79,6 +79,23 @@ Text percentEncode(std::string_view text) {
     return out;
 }
 
+Text urlValue(std::string_view value) {
+    Text out;
+    out.reserve(value.size());
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool changesTheQuery = byte == ' ' || byte == '"' || byte == '#' || byte == '%' ||
+                                     byte == '&' || byte == '+' || byte < 0x20 || byte == 0x7F;
+        if (changesTheQuery) {
+            out.push_back('%');
+            appendHexByte(out, byte);
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
 Text percentDecode(std::string_view text) {
     // The text ends at its first zero byte, as the service's texts do.
     text = text.substr(0, runtime::textLength(text));

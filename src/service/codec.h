@@ -11,6 +11,10 @@ using runtime::Text;
 
 // Every byte but the space as "%XX" (upper-case hex); the space as "+".
 Text percentEncode(std::string_view text);
+// A key, port or pool name as it travels in a query: every byte as it is, except those that would
+// change the request's meaning (space, '"', '#', '%', '&', '+', control bytes and DEL), which
+// become "%XX" with upper-case hex.
+Text urlValue(std::string_view value);
 // "%" + hex as read by sscanf("%x") on at most two characters, "+" as space; stops at the end
 // of the text; the result is cut at the first zero byte.
 Text percentDecode(std::string_view text);

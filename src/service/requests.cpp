@@ -12,20 +12,6 @@ namespace service {
 
 namespace {
 
-bool travelsEscaped(unsigned char byte) {
-    switch (byte) {
-    case ' ':
-    case '"':
-    case '#':
-    case '%':
-    case '&':
-    case '+':
-        return true;
-    default:
-        return byte < 0x20 || byte == 0x7F;
-    }
-}
-
 Text statusLineRemark(std::string_view status) {
     return runtime::concat({" (HTTP ", status, ")"});
 }
@@ -70,23 +56,6 @@ Text serviceUrl(std::string_view pathAndQuery) {
 Text statsUrl(std::string_view path) {
     const Text server = endpoints().statsServer;
     return runtime::concat({"http://", server, path});
-}
-
-Text urlValue(std::string_view value) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    Text out;
-    out.reserve(value.size());
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (travelsEscaped(byte)) {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
-        } else {
-            out += c;
-        }
-    }
-    return out;
 }
 
 Reply getText(std::string_view url, ReplySize limit) {

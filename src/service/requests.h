@@ -3,6 +3,7 @@
 
 #include "http/messages.h"
 #include "runtime/text.h"
+#include "service/codec.h"
 
 #include <optional>
 #include <string_view>
@@ -15,11 +16,6 @@ using runtime::Text;
 Text serviceUrl(std::string_view pathAndQuery);
 // "http://" + the statistics file server's address + path.
 Text statsUrl(std::string_view path);
-
-// A key, port or pool name as it travels in a query: every byte as it is, except those that would
-// change the request's meaning (space, '"', '#', '%', '&', '+', control bytes and DEL), which
-// become "%XX" with upper-case hex.
-Text urlValue(std::string_view value);
 
 // How much of a reply an operation reads before it gives up on it: a hostile or broken server
 // must not make the client take a gigabyte.

@@ -2,6 +2,7 @@
 
 #include "runtime/codepage.h"
 #include "service/codec.h"
+#include "sim/wire.h"
 
 #include <cstdio>
 
@@ -63,12 +64,7 @@ QueryParams parseRawQuery(std::string_view query) {
 }
 
 std::optional<std::string> queryValue(const QueryParams& params, std::string_view name) {
-    for (const auto& [key, value] : params) {
-        if (key == name) {
-            return value;
-        }
-    }
-    return std::nullopt;
+    return wire::field(params, name);
 }
 
 Text jsonString(std::string_view gbkText) {

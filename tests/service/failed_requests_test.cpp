@@ -37,14 +37,7 @@ protected:
         m_sim->setFault(endpoint, GetParam().fault);
         operation();
         m_sim->clearFaults();
-        std::vector<Text> lines;
-        const auto all = m_window.lines(controls::kLogPanel);
-        for (std::size_t i = before; i < all.size(); ++i) {
-            if (all[i].starts_with(gbk("请求失败"))) {
-                lines.push_back(all[i]);
-            }
-        }
-        return lines;
+        return logLinesStartingWith({gbk("请求失败")}, before);
     }
 
     testing::Matcher<std::vector<Text>> saysFailureOf(const char* what) const {

@@ -143,16 +143,6 @@ protected:
         }
         }
     }
-
-    std::vector<Text> failureLines() {
-        std::vector<Text> found;
-        for (const Text& line : m_window.lines(controls::kLogPanel)) {
-            if (line.starts_with(gbk("请求失败")) || line.starts_with(gbk("卡池 "))) {
-                found.push_back(line);
-            }
-        }
-        return found;
-    }
 };
 
 TEST_P(FaultMatrixTest, EndsInTimeSaysSoAndLosesNoRow) {
@@ -173,7 +163,8 @@ TEST_P(FaultMatrixTest, EndsInTimeSaysSoAndLosesNoRow) {
     const int requests = cell.op == Op::Led ? 3 : cell.op == Op::StatsWatch ? 2 : 1;
     EXPECT_LT(took, std::chrono::seconds(2 * requests + 2));
 
-    const auto lines = failureLines();
+    // Failure lines, and the watch's stale lines.
+    const auto lines = logLinesStartingWith({gbk("请求失败"), gbk("卡池 ")});
     // For the report: what the operator read last in the log panel.
     const auto all = m_window.lines(controls::kLogPanel);
     RecordProperty("last_line", all.empty() ? std::string() : runtime::gbkToUtf8(all.back()));

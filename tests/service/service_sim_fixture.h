@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <thread>
 
@@ -88,6 +89,20 @@ protected:
             const auto written = m_window.lines(controls::kLogPanel);
             return std::find(written.begin(), written.end(), line) != written.end();
         });
+    }
+
+    // The log lines from the first-th on that start with one of the prefixes.
+    std::vector<Text> logLinesStartingWith(std::initializer_list<Text> prefixes,
+                                           std::size_t first = 0) {
+        const auto all = m_window.lines(controls::kLogPanel);
+        std::vector<Text> found;
+        for (std::size_t i = first; i < all.size(); ++i) {
+            if (std::any_of(prefixes.begin(), prefixes.end(),
+                            [&](const Text& prefix) { return all[i].starts_with(prefix); })) {
+                found.push_back(all[i]);
+            }
+        }
+        return found;
     }
 
     std::vector<Text> column(std::string_view list, int column) {
