@@ -72,9 +72,17 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
         bindMenuItem(mainWindow, menus, item, std::move(action));
     };
     onItem(items::kUnseatedSlots, onGuiThread(&ServiceActions::listUnseatedSlots));
-    onItem(items::kLatestTasks, [&window, shared] {
+    // Workers started for the signed-in operator belong to the session: 重新登录 ends them.
+    const auto workWindow = [&window, shared]() -> std::shared_ptr<runtime::Window> {
+        if (shared->sessionWindow) {
+            return shared->sessionWindow(window);
+        }
+        return {std::shared_ptr<void>(), &window};
+    };
+    onItem(items::kLatestTasks, [workWindow, shared] {
         if (shared->listPorts) {
-            window.startWorker([&window, shared](std::int32_t) { shared->listPorts(window); });
+            const std::shared_ptr<runtime::Window> target = workWindow();
+            target->startWorker([target, shared](std::int32_t) { shared->listPorts(*target); });
         }
     });
     onItem(items::kMarkNewTasks, onGuiThread(&ServiceActions::markPoolsWithNewTasks));
@@ -90,11 +98,11 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     onItem(items::kCheckAll, [&window] { setAllPortsChecked(window, 1); });
     onItem(items::kCheckByKeyword, onGuiThread(&ServiceActions::checkPortsByKeyword));
     onItem(items::kUncheckAll, [&window] { setAllPortsChecked(window, 0); });
-    onItem(items::kLightTenMinutes, [&window, shared] {
-        lightCheckedPorts(window, runtime::LedDuration::TenMinutes, shared->lightPortLed);
+    onItem(items::kLightTenMinutes, [workWindow, shared] {
+        lightCheckedPorts(*workWindow(), runtime::LedDuration::TenMinutes, shared->lightPortLed);
     });
-    onItem(items::kLightTwentyMinutes, [&window, shared] {
-        lightCheckedPorts(window, runtime::LedDuration::TwentyMinutes, shared->lightPortLed);
+    onItem(items::kLightTwentyMinutes, [workWindow, shared] {
+        lightCheckedPorts(*workWindow(), runtime::LedDuration::TwentyMinutes, shared->lightPortLed);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/bindings.h"
+#include "app/busy_picture.h"
 #include "app/creation_handler.h"
 #include "app/event_pump.h"
 #include "app/layout.h"
@@ -26,6 +27,7 @@ struct MainWindow::Parts {
     ScopedEventPump pump;
     std::unique_ptr<QtWindow> facade;
     Menus menus;
+    std::function<void()> endSession;
 };
 
 MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Parts>()) {
@@ -41,7 +43,8 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
     setWindowTitle(QStringLiteral("PoolDesk"));
 
     m_parts->facade = std::make_unique<QtWindow>(*this, buildLayout(*this));
-    m_parts->pump.pump().attachWindow(control(controls::kBusyPicture), control(kCancelWaitButton));
+    m_parts->pump.pump().attachWindow(dynamic_cast<BusyPicture*>(control(controls::kBusyPicture)),
+                                      control(kCancelWaitButton));
     m_parts->menus = buildMenus(*this);
     m_parts->facade->setMenus(m_parts->menus);
 
@@ -49,6 +52,7 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
     if (m_parts->options.ledWorker) {
         actions.lightPortLed = m_parts->options.ledWorker;
     }
+    m_parts->endSession = actions.endSession;
     bindEvents(*this, {*m_parts->facade, m_parts->menus, std::move(actions),
                        m_parts->options.settingsFile});
 
@@ -62,7 +66,11 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
 }
 
 MainWindow::~MainWindow() {
-    // Before any widget goes: the workers acting on the window stop first.
+    // Before any widget goes: the signed-in session ends and the workers acting on the window
+    // stop first.
+    if (m_parts->endSession) {
+        m_parts->endSession();
+    }
     m_parts->facade->stopWorkers();
 }
 

@@ -1,11 +1,12 @@
 #pragma once
-// The card-pool operations the window's events start. Tests of the window alone hand it empty
-// actions, whose menu items and button then do nothing.
+// The card-pool operations the window's events start, and the session they work under. Tests of
+// the window alone hand it empty actions, whose menu items and button then do nothing.
 
 #include "app/port_commands.h"
 #include "runtime/window.h"
 
 #include <functional>
+#include <memory>
 
 namespace app {
 
@@ -22,6 +23,12 @@ struct ServiceActions {
     // Worker bodies.
     WindowAction listPorts;
     LedWorker lightPortLed;
+    // The window as the signed-in session's work sees it (workers started through it belong to
+    // the session), holding the session while it is used; the window itself while nobody is
+    // signed in. Empty: the window itself.
+    std::function<std::shared_ptr<runtime::Window>(runtime::Window&)> sessionWindow;
+    // Ends the signed-in session, if any (the window is closing).
+    std::function<void()> endSession;
 };
 
 ServiceActions serviceActions();

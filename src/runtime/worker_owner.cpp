@@ -22,6 +22,15 @@ bool stopRequested() {
     return workerStopToken != nullptr && workerStopToken->stop_requested();
 }
 
+StopTokenScope::StopTokenScope(std::stop_token token)
+    : m_token(std::move(token)), m_previous(workerStopToken) {
+    workerStopToken = &m_token;
+}
+
+StopTokenScope::~StopTokenScope() {
+    workerStopToken = m_previous;
+}
+
 WorkerOwner::~WorkerOwner() {
     stopAndWait();
 }

@@ -20,6 +20,20 @@ std::stop_token currentStopToken();
 // True once the calling worker's owner asked it to stop.
 bool stopRequested();
 
+// Within its scope the calling thread's stop token is `token`: a worker that works for
+// something that may end before its owner does (a signed-in session) stops on either.
+class StopTokenScope final {
+public:
+    explicit StopTokenScope(std::stop_token token);
+    ~StopTokenScope();
+    StopTokenScope(const StopTokenScope&) = delete;
+    StopTokenScope& operator=(const StopTokenScope&) = delete;
+
+private:
+    std::stop_token m_token;
+    const std::stop_token* m_previous;
+};
+
 class WorkerOwner final {
 public:
     WorkerOwner() = default;

@@ -78,10 +78,10 @@ Text givingUpReason(const Reply& reply) {
 } // namespace
 
 void lightPortLed(runtime::Window& window, std::int32_t row) {
-    Text port;
+    // Read once: the list may be replaced between tries, and every try lights this port.
+    const Text port = portNameUnderLock(window, row);
     Reply reply;
     for (int attempt = 0; attempt < kTries; ++attempt) {
-        port = portNameUnderLock(window, row);
         const char* total =
             runtime::ledDuration() == runtime::LedDuration::TwentyMinutes ? "1200000" : "600000";
         reply = getText(serviceUrl(runtime::concat(

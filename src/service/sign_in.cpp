@@ -18,7 +18,7 @@ constexpr std::chrono::milliseconds kBeforePanelLeaves{1000};
 
 } // namespace
 
-void signIn(runtime::Window& window) {
+std::shared_ptr<Session> signIn(runtime::Window& window, const SessionEstablished& established) {
     const Endpoints routes = endpoints();
     if (window.isChecked(controls::kRouteMalaysia)) {
         runtime::setRouteHost(routes.malaysia);
@@ -38,21 +38,30 @@ void signIn(runtime::Window& window) {
     const Text answer = reply.succeeded() ? reply.body : Text();
 
     if (runtime::findText(answer, "\"status\":0") >= 0) {
-        runtime::setUserKey(window.text(controls::kKeyBox));
-        window.setText(controls::kSignInMessage, runtime::gbk("验证成功！准备初始化中..."));
-        window.startWorker([&window](std::int32_t) { refreshPools(window); });
+        const Text signedInKey = window.text(controls::kKeyBox);
+        runtime::setUserKey(signedInKey);
+        auto session = Session::start(window, runtime::routeHost(), signedInKey);
+        if (established) {
+            established(session);
+        }
+        runtime::Window& sessionWindow = session->window();
+        sessionWindow.setText(controls::kSignInMessage, runtime::gbk("验证成功！准备初始化中..."));
+        session->startWorker([](Session& started) { refreshPools(started.window()); });
         runtime::responsiveDelay(kBeforePanelLeaves);
-        window.setLeft(controls::kSignInPanel, 1999);
-    } else if (answer.empty()) {
+        // Ended meanwhile (重新登录): the panel stays where the operator brought it back.
+        sessionWindow.setLeft(controls::kSignInPanel, 1999);
+        return session;
+    }
+    if (answer.empty()) {
         window.setText(controls::kSignInMessage, runtime::gbk("网络有问题，请检查网络环境！"));
         window.writeLine(controls::kLogPanel, requestFailedLine(runtime::gbk("登录验证"), reply));
     } else {
         window.setText(controls::kSignInMessage, runtime::gbk("key以封禁！请联系管理员！"));
     }
+    return nullptr;
 }
 
 void prepareSignInAgain(runtime::Window& window) {
-    endStatisticsWatches();
     for (const std::string_view list :
          {controls::kDeviceList, controls::kPortList, controls::kPoolSummaryList}) {
         window.deleteAllRows(list);

@@ -10,9 +10,6 @@
 #include "service/requests.h"
 #include "service/stats_record.h"
 
-#include <atomic>
-#include <cstdint>
-
 namespace service {
 
 using runtime::Text;
@@ -24,15 +21,18 @@ constexpr std::chrono::milliseconds kPassInterval{10000};
 constexpr std::chrono::milliseconds kWaitStep{100};
 constexpr std::string_view kStopPoolName = "xxx";
 
-// Counts the sign-ins again: a watch runs while the count is what it was when it started.
-std::atomic<std::uint64_t> watchGeneration{0};
-
 // Why a pool's record could not be read this pass, for the log panel (GBK).
 Text unreadableReason(const Reply& reply) {
     if (!reply.succeeded()) {
         return failureText(reply);
     }
     return runtime::gbk(isStatsNotFoundPage(reply.body) ? "统计文件不存在" : "记录不是 12 个字段");
+}
+
+// The row that shows pool now: the one it was read from while it still does, otherwise the
+// first with its name (-1 when it left the list).
+int rowShowing(runtime::Window& window, std::string_view list, int readFrom, const Text& pool) {
+    return window.cellText(list, readFrom, 0) == pool ? readFrom : window.findRow(list, pool);
 }
 
 } // namespace
@@ -53,21 +53,23 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window, StatsFreshne
         }
         // A failed read (the "404 Not" page included) leaves the counts as they are.
         const auto cells = reply.succeeded() ? statsCells(reply.body) : std::nullopt;
+        // The record goes to its pool's row, wherever that is by now.
+        const int at = rowShowing(window, list, row, pool);
         std::optional<Text> line;
         if (cells) {
             line = freshness.recordRead(pool);
             for (int column = 1; column <= kStatsCellCount; ++column) {
-                window.setCellText(list, row, column, (*cells)[column - 1]);
+                window.setCellText(list, at, column, (*cells)[column - 1]);
             }
-            window.setCellText(list, row, kStatsTimeColumn, freshness.shownTime(pool));
+            window.setCellText(list, at, kStatsTimeColumn, freshness.shownTime(pool));
         } else {
             line = freshness.readFailed(pool, unreadableReason(reply));
             if (freshness.isStale(pool)) {
                 // Restated every pass: a refresh may have listed the row anew, time cell empty.
-                window.setCellText(list, row, kStatsTimeColumn, freshness.shownTime(pool));
+                window.setCellText(list, at, kStatsTimeColumn, freshness.shownTime(pool));
             }
         }
-        window.setRowGreyed(list, row, freshness.isStale(pool));
+        window.setRowGreyed(list, at, freshness.isStale(pool));
         if (line) {
             window.writeLine(controls::kLogPanel, *line);
         }
@@ -82,11 +84,8 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window) {
 }
 
 void watchPoolStatistics(runtime::Window& window) {
-    const std::uint64_t generation = watchGeneration.load();
-    // Ended by a sign-in again, or by the window that owns the watch going away.
-    const auto ended = [generation] {
-        return watchGeneration.load() != generation || runtime::stopRequested();
-    };
+    // Ended with its session (重新登录), or by the window that owns the watch going away.
+    const auto ended = [] { return runtime::stopRequested(); };
     // Each watch starts without history: a sign-in again ends the old watch and its memory.
     StatsFreshness freshness;
     Text lastName;
@@ -102,10 +101,6 @@ void watchPoolStatistics(runtime::Window& window) {
             return;
         }
     }
-}
-
-void endStatisticsWatches() {
-    ++watchGeneration;
 }
 
 } // namespace service

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -57,9 +59,48 @@ TEST_F(SignInAgainTest, NewSignInReplacesTheOldOnesPoolsAndTheRouteSurvivesARest
     ASSERT_NO_FATAL_FAILURE(openMainWindow());
     EXPECT_TRUE(m_mainWindow->window().isChecked(controls::kRouteNetherlands));
     EXPECT_FALSE(m_mainWindow->window().isChecked(controls::kRouteMalaysia));
-    // The watch leaves the first window before it goes.
-    service::endStatisticsWatches();
+}
+
+// 重新登录 while the pool refresh still waits for the service: the ended sign-in's refresh lists
+// nothing and starts no statistics watch, its busy animation goes, and the next sign-in lists
+// its own pools alone.
+TEST_F(SignInAgainTest, SignInAgainDuringARefreshEndsEverythingTheOldSignInStarted) {
+    ASSERT_NO_FATAL_FAILURE(startSimulator("first-key"));
+    m_sim->addUser("second-key");
+    m_sim->addPool("first-key", "A1", 2);
+    m_sim->addPool("second-key", "B7", 2);
+    ASSERT_NO_FATAL_FAILURE(openMainWindow());
+    runtime::Window& window = m_mainWindow->window();
+    const auto statsRequests = [&] {
+        const auto log = m_sim->requestLog();
+        return std::count_if(log.begin(), log.end(), [](const sim::LoggedRequest& request) {
+            return request.endpoint == sim::Endpoint::StatsFile;
+        });
+    };
+    auto* keyBox = control<QLineEdit>(controls::kKeyBox);
+
+    m_sim->setFault(sim::Endpoint::PoolList, sim::Fault{.latencyMs = 1500});
+    keyBox->setText(QStringLiteral("first-key"));
+    QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+    ASSERT_EQ(runtime::userKey(), "first-key");
+    m_mainWindow->menuItem(controls::kDeviceMenu, "重新登录")->trigger();
+    QTest::qWait(1200); // the pool list arrives meanwhile
+    m_sim->clearFaults();
+    EXPECT_EQ(window.rowCount(controls::kDeviceList), 0);
+    EXPECT_EQ(window.rowCount(controls::kPoolSummaryList), 0);
+    EXPECT_FALSE(m_mainWindow->control(controls::kBusyPicture)->isVisible());
+    EXPECT_EQ(m_mainWindow->control(controls::kSignInPanel)->x(), 3);
+    EXPECT_EQ(statsRequests(), 0);
+
+    keyBox->setText(QStringLiteral("second-key"));
+    QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return statsRequests() == 1; }));
     QTest::qWait(300);
+    EXPECT_EQ(statsRequests(), 1);
+    EXPECT_EQ(window.rowCount(controls::kDeviceList), 1);
+    EXPECT_EQ(window.cellText(controls::kDeviceList, 0, 0), "B7");
+    EXPECT_EQ(window.rowCount(controls::kPoolSummaryList), 1);
+    EXPECT_EQ(window.cellText(controls::kPoolSummaryList, 0, 0), "B7");
 }
 
 } // namespace

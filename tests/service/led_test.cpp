@@ -8,6 +8,7 @@
 #include "service_sim_fixture.h"
 
 #include <chrono>
+#include <thread>
 
 namespace servicetest {
 namespace {
@@ -63,13 +64,22 @@ TEST_F(LedTest, OkMustAppearInUpperCase) {
     EXPECT_THAT(log(), ElementsAre(gbk("A1.01点亮成功"), FailureLineFor("A1.01点亮")));
 }
 
+// Every try lights the port the row showed when the lighting started, even when the list is
+// replaced in between.
 TEST_F(LedTest, GivesUpAfterThreeTriesHalfASecondApartAndSaysWhy) {
     answerRaw(sim::Endpoint::LedLight, "FAIL\r\nsecond line");
     const auto start = std::chrono::steady_clock::now();
-    service::lightPortLed(m_window, 0);
+    std::thread lighting([this] { service::lightPortLed(m_window, 0); });
+    ASSERT_TRUE(eventually([&] { return requests(sim::Endpoint::LedLight).size() == 1; }));
+    m_window.setCellText(controls::kPortList, 0, 0, "B2.09");
+    lighting.join();
     const auto elapsed = std::chrono::steady_clock::now() - start;
 
-    EXPECT_THAT(requests(sim::Endpoint::LedLight), SizeIs(3));
+    const auto sent = requests(sim::Endpoint::LedLight);
+    ASSERT_THAT(sent, SizeIs(3));
+    for (const auto& request : sent) {
+        EXPECT_THAT(request.query, testing::HasSubstr("&slot=A1.01&"));
+    }
     EXPECT_GE(elapsed, std::chrono::milliseconds(1450)) << "three waits of 500 ms";
     EXPECT_THAT(log(), ElementsAre(gbk("请求失败（A1.01点亮）：服务未确认 (HTTP 200 OK)，回复："
                                        "FAIL second line")));

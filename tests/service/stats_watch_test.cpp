@@ -1,4 +1,5 @@
 #include "service/operations.h"
+#include "service/session.h"
 #include "service/stats_watch.h"
 
 #include <gmock/gmock.h>
@@ -142,15 +143,36 @@ TEST_F(StatsWatchTest, APoolUnreadableTwoPassesRunningIsGreyedAndReportedOncePer
     EXPECT_FALSE(greyed(a1Again));
 }
 
-TEST_F(StatsWatchTest, SigningInAgainEndsTheWatchDuringItsWait) {
+// A record read while the list was built anew goes to its pool's row, not to the row it was
+// read from; ending the session (重新登录) ends the watch during its wait, and it writes nothing
+// more.
+TEST_F(StatsWatchTest, RecordsFollowTheirPoolAndAnEndedSessionEndsTheWatch) {
+    constexpr std::string_view list = controls::kPoolSummaryList;
     addPoolRow("A1", "100-0-5-80-15-60-3-8-40-20-10-5");
-    std::thread watch([this] { service::watchPoolStatistics(m_window); });
-    ASSERT_TRUE(eventually([&] { return requests(sim::Endpoint::StatsFile).size() == 1; }));
+    addPoolRow("B2", "200-0-5-80-15-60-3-8-40-20-10-5");
+    m_sim->setFault(sim::Endpoint::StatsFile, sim::Fault{.latencyMs = 400});
+    const auto session = service::Session::start(m_window, "unused", Text(kKey));
+    std::atomic<bool> watchEnded{false};
+    ASSERT_TRUE(session->startWorker([&watchEnded](service::Session& s) {
+        service::watchPoolStatistics(s.window());
+        watchEnded = true;
+    }));
+    // While A1's record is on its way, the list is built anew with B2 above it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    m_window.deleteAllRows(list);
+    m_window.appendRow(list, "B2");
+    m_window.appendRow(list, "A1");
+    ASSERT_TRUE(eventually([&] { return m_window.cellText(list, 1, 1) == "100"; }));
+    EXPECT_EQ(m_window.cellText(list, 0, 1), "");
+
     const auto start = std::chrono::steady_clock::now();
-    service::endStatisticsWatches();
-    watch.join();
+    session->end();
+    m_window.deleteAllRows(list);
+    m_window.appendRow(list, "A1");
+    ASSERT_TRUE(eventually([&] { return watchEnded.load(); }));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    EXPECT_THAT(requests(sim::Endpoint::StatsFile), SizeIs(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500)); // A1's answer would be in
+    EXPECT_EQ(m_window.cellText(list, 0, 1), "");
 }
 
 // The window owns its watch: when it goes, the watch stops at once, even in the middle of a
