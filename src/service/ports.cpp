@@ -36,14 +36,17 @@ std::vector<Text> portNamesOf(std::string_view reply) {
 void listPorts(runtime::Window& window) {
     window.setDisabled(controls::kPortList, true);
     const Text pool = selectedPoolName(window);
-    window.deleteAllRows(controls::kPortList);
 
     const Reply reply = queryPorts(runtime::userKey());
     if (!reply.succeeded()) {
+        // The ports listed before, their check marks and their count stay as they were.
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("查看最新任务"), reply));
+        window.setDisabled(controls::kPortList, false);
+        return;
     }
-    for (const Text& line : runtime::splitText(reply.succeeded() ? reply.body : Text(), "\r\n")) {
+    window.deleteAllRows(controls::kPortList);
+    for (const Text& line : runtime::splitText(reply.body, "\r\n")) {
         const runtime::TextList fields = runtime::splitText(line, "|");
         if (fields.size() < 2 || !portBelongsToPool(fields[0], pool)) {
             continue;

@@ -8,7 +8,6 @@
 namespace service {
 
 void listUnseatedSlots(runtime::Window& window) {
-    window.deleteAllRows(controls::kPortList);
     const int selected = window.selectedRow(controls::kDeviceList);
     const Text pool = selected < 0 ? Text() : window.cellText(controls::kDeviceList, selected, 0);
 
@@ -19,8 +18,9 @@ void listUnseatedSlots(runtime::Window& window) {
     if (!reply.succeeded()) {
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("查看没插好端口"), reply));
-        return;
+        return; // the list keeps what it showed
     }
+    window.deleteAllRows(controls::kPortList);
 
     TextList records;
     allTextsBetween(reply.body, "{\"slot\":", "}", records, false, 0, {}, {}, true);

@@ -93,17 +93,57 @@ TEST_F(PortsTest, WithoutSelectionListsEveryNamedPort) {
     EXPECT_THAT(portRows(), ElementsAre(Row{"A1.01", "a", "1"}, Row{"B2.01", "c", "3"}));
 }
 
-TEST_F(PortsTest, FailedRequestEmptiesTheListCountsZeroAndLogsWhy) {
-    m_window.appendRow(controls::kPortList, "stale");
-    refuse(sim::Endpoint::Ports);
+// A failed 查看最新任务 or 查看没插好端口 leaves the listed ports, their check marks and their
+// count as they were, and says why in one line.
+enum class Listing { Ports, Slots };
+enum class Broken { Refused, Error500, Cut };
 
-    service::listPorts(m_window);
+class FailedListingTest : public PortsTest,
+                          public testing::WithParamInterface<std::tuple<Listing, Broken>> {};
 
-    EXPECT_THAT(portRows(), testing::IsEmpty());
-    EXPECT_EQ(m_window.text(controls::kPortCountLabel), gbk("端口数量：0"));
+TEST_P(FailedListingTest, KeepsTheListedPortsChecksAndCount) {
+    const auto [listing, broken] = GetParam();
+    const sim::Endpoint endpoint =
+        listing == Listing::Ports ? sim::Endpoint::Ports : sim::Endpoint::SlotInfo;
+    m_sim->setFault(endpoint, broken == Broken::Refused    ? sim::Fault{.refuseShare = 1.0}
+                              : broken == Broken::Error500 ? sim::Fault{.error500Share = 1.0}
+                                                           : sim::Fault{.cutAfterHeaders = true});
+    m_sim->addPendingPort(Text(kKey), "A1.09", gbk("未做TG"), "09:00");
+    selectPool("A1");
+    for (const char* port : {"A1.01", "A1.02"}) {
+        const int row = m_window.appendRow(controls::kPortList, port);
+        m_window.setCellText(controls::kPortList, row, 1, gbk("未做TG"));
+        m_window.setCellText(controls::kPortList, row, 2, "12:00");
+    }
+    m_window.setCheckState(controls::kPortList, 1, 1);
+    m_window.setText(controls::kPortCountLabel, gbk("端口数量：2"));
+
+    listing == Listing::Ports ? service::listPorts(m_window) : service::listUnseatedSlots(m_window);
+
+    EXPECT_THAT(portRows(), ElementsAre(Row{"A1.01", gbk("未做TG"), "12:00"},
+                                        Row{"A1.02", gbk("未做TG"), "12:00"}));
+    EXPECT_EQ(m_window.checkState(controls::kPortList, 1), 1);
+    EXPECT_EQ(m_window.text(controls::kPortCountLabel), gbk("端口数量：2"));
     EXPECT_FALSE(m_window.isDisabled(controls::kPortList));
-    EXPECT_THAT(m_window.lines(controls::kLogPanel), ElementsAre(FailureLineFor("查看最新任务")));
+    EXPECT_THAT(
+        m_window.lines(controls::kLogPanel),
+        ElementsAre(FailureLineFor(listing == Listing::Ports ? "查看最新任务" : "查看没插好端口")));
 }
+
+std::string listingName(const testing::TestParamInfo<std::tuple<Listing, Broken>>& info) {
+    const Listing listing = std::get<0>(info.param);
+    const Broken broken = std::get<1>(info.param);
+    return std::string(listing == Listing::Ports ? "Ports" : "Slots") +
+           (broken == Broken::Refused    ? "Refused"
+            : broken == Broken::Error500 ? "Error500"
+                                         : "Cut");
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, FailedListingTest,
+                         testing::Combine(testing::Values(Listing::Ports, Listing::Slots),
+                                          testing::Values(Broken::Refused, Broken::Error500,
+                                                          Broken::Cut)),
+                         listingName);
 
 TEST_F(PortsTest, QueryPortsEscapesOnlyWhatWouldChangeTheQuery) {
     m_sim->addPendingPort("k%41", "A1.01", "s", "t");

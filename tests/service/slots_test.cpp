@@ -47,16 +47,5 @@ TEST_F(SlotsTest, ReadsRecordsByTheirMarkers) {
     EXPECT_EQ(requests(sim::Endpoint::SlotInfo).at(0).query, "uKey=key-7&slot=");
 }
 
-TEST_F(SlotsTest, FailedRequestEmptiesTheListAndLogsWhy) {
-    m_window.appendRow(controls::kPortList, "stale");
-    refuse(sim::Endpoint::SlotInfo);
-
-    service::listUnseatedSlots(m_window);
-
-    EXPECT_EQ(m_window.rowCount(controls::kPortList), 0);
-    EXPECT_THAT(m_window.lines(controls::kLogPanel),
-                testing::ElementsAre(FailureLineFor("查看没插好端口")));
-}
-
 } // namespace
 } // namespace servicetest
