@@ -107,6 +107,13 @@ void clearPoolMark(runtime::Window& window, std::string_view firstName) {
     }
 }
 
+// Every port was confirmed by an earlier request; the repeat that followed failed.
+Text repeatFailedLine(std::size_t confirmed, const Reply& reply) {
+    return runtime::concat(
+        {runtime::gbk("已拔出清除："), runtime::toText(static_cast<long long>(confirmed)),
+         runtime::gbk(" 个端口均已上报，之后重复的上报请求失败："), failureText(reply)});
+}
+
 } // namespace
 
 // Every request carries all lines read so far, so a request that succeeded (a complete 2xx
@@ -120,24 +127,31 @@ void deletePortsInBatches(runtime::Window& window) {
     ReadRows read;
     Text statusAndTime; // one buffer for every row's "status-time"
     std::size_t confirmed = 0;
+    bool listEnded = false;
     const auto listed = static_cast<std::size_t>(std::max(0, window.rowCount(controls::kPortList)));
 
     const auto send = [&]() {
         const Reply reply = sendDeleteBatch(body);
-        if (!reply.succeeded()) {
-            removeRows(window, read, confirmed);
+        if (reply.succeeded()) {
+            confirmed = read.size();
+            return true;
+        }
+        removeRows(window, read, confirmed);
+        if (listEnded && confirmed == read.size() && confirmed > 0) {
+            // Only a repeat of lines already confirmed failed: every port was reported, so the
+            // pool's mark goes with its rows.
+            clearPoolMark(window, firstName);
+            window.writeLine(controls::kLogPanel, repeatFailedLine(confirmed, reply));
+        } else {
             window.writeLine(controls::kLogPanel,
                              requestFailedLine(runtime::gbk("已拔出清除"), reply));
-            window.setDisabled(controls::kPortList, false);
-            return false;
         }
-        confirmed = read.size();
-        return true;
+        window.setDisabled(controls::kPortList, false);
+        return false;
     };
 
     for (;;) {
         Text name;
-        bool listEnded = false;
         const runtime::RowTexts batch = window.rowTexts(
             controls::kPortList, static_cast<int>(read.size()), kBatchRows, kColumns);
         for (std::size_t taken = 0; taken < static_cast<std::size_t>(kBatchRows); ++taken) {

@@ -1,3 +1,4 @@
+#include "http/messages.h"
 #include "service/codec.h"
 #include "service/operations.h"
 
@@ -15,8 +16,8 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 using testing::SizeIs;
 
-// The in-memory window, with a hook that runs when the operation reads the port name of the
-// 501st row: the first batch has been sent by then.
+// The in-memory window, with a hook that runs when the operation asks for its second block of
+// port rows: the first batch has been sent and answered by then.
 class SecondBatchHookWindow final : public runtime::Window {
 public:
     SecondBatchHookWindow(runtime::MemoryWindow& inner, std::function<void()> onSecondBatch)
@@ -31,11 +32,12 @@ public:
     void writeLine(std::string_view c, std::string_view l) override { m_inner.writeLine(c, l); }
     int selectedRow(std::string_view l) override { return m_inner.selectedRow(l); }
     int rowCount(std::string_view l) override { return m_inner.rowCount(l); }
-    Text cellText(std::string_view l, int r, int c) override {
-        if (l == controls::kPortList && c == 0 && ++m_nameReads == 501 && m_onSecondBatch) {
+    Text cellText(std::string_view l, int r, int c) override { return m_inner.cellText(l, r, c); }
+    runtime::RowTexts rowTexts(std::string_view l, int first, int count, int columns) override {
+        if (l == controls::kPortList && ++m_blockReads == 2 && m_onSecondBatch) {
             m_onSecondBatch();
         }
-        return m_inner.cellText(l, r, c);
+        return m_inner.rowTexts(l, first, count, columns);
     }
     void setCellText(std::string_view l, int r, int c, std::string_view t) override {
         m_inner.setCellText(l, r, c, t);
@@ -58,7 +60,7 @@ public:
 private:
     runtime::MemoryWindow& m_inner;
     std::function<void()> m_onSecondBatch;
-    int m_nameReads = 0;
+    int m_blockReads = 0;
 };
 
 class PortDeletionTest : public ServiceSimTest {
@@ -208,6 +210,26 @@ TEST_F(PortDeletionTest, AFailedRequestKeepsTheUnconfirmedRowsAndSaysSo) {
     EXPECT_FALSE(m_window.isDisabled(controls::kPortList));
     EXPECT_THAT(m_window.lines(controls::kLogPanel), ElementsAre(FailureLineFor("已拔出清除")));
     EXPECT_THAT(column(controls::kDeviceList, 1), ElementsAre(mark)) << "ports are left";
+}
+
+// 500 rows go in three requests with the same lines; when a repeat fails after the first was
+// answered, every row was reported: the rows and the pool's mark go, and the line says that only
+// the repeat failed.
+TEST_F(PortDeletionTest, AFailedRepeatAfterEveryRowWasConfirmedClearsRowsAndMark) {
+    m_window.setCellText(controls::kDeviceList, m_window.appendRow(controls::kDeviceList, "A1"), 1,
+                         gbk("有新任务，请处理"));
+    listPorts(500, "A1", false);
+    SecondBatchHookWindow window(m_window, [this] { refuse(sim::Endpoint::DeleteBatch); });
+
+    service::deletePortsInBatches(window);
+
+    EXPECT_EQ(linesPerRequest(), (std::vector<int>{500, 0})); // a refused one leaves no body
+    EXPECT_EQ(m_window.rowCount(controls::kPortList), 0);
+    EXPECT_THAT(column(controls::kDeviceList, 1), ElementsAre(""));
+    EXPECT_FALSE(m_window.isDisabled(controls::kPortList));
+    EXPECT_THAT(m_window.lines(controls::kLogPanel),
+                ElementsAre(gbk("已拔出清除：500 个端口均已上报，之后重复的上报请求失败：") +
+                            http::failureMessage(http::Failure::NoResponse)));
 }
 
 TEST_F(PortDeletionTest, AFailedFirstRequestRemovesNothing) {
