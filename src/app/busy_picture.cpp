@@ -1,5 +1,7 @@
 #include "app/busy_picture.h"
 
+#include <algorithm>
+
 namespace app {
 
 BusyPicture::BusyPicture(QWidget* parent)
@@ -7,6 +9,16 @@ BusyPicture::BusyPicture(QWidget* parent)
     m_movie.setCacheMode(QMovie::CacheAll);
     setMovie(&m_movie);
     m_movie.jumpToFrame(0);
+}
+
+void BusyPicture::hold() {
+    ++m_holders;
+    show();
+}
+
+void BusyPicture::release() {
+    m_holders = std::max(0, m_holders - 1);
+    setVisible(m_holders > 0);
 }
 
 void BusyPicture::showEvent(QShowEvent* event) {

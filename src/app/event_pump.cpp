@@ -40,7 +40,7 @@ void QtEventPump::waitAndProcessEvents(std::chrono::milliseconds timeout) {
     }
 }
 
-void QtEventPump::attachWindow(QWidget* busyPicture, QWidget* cancelButton) {
+void QtEventPump::attachWindow(BusyPicture* busyPicture, QWidget* cancelButton) {
     m_busyPicture = busyPicture;
     m_cancelButton = cancelButton;
 }

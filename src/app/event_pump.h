@@ -9,6 +9,8 @@ class QWidget;
 
 namespace app {
 
+class BusyPicture;
+
 class QtEventPump final : public runtime::EventPump {
 public:
     // Pumps the events of the thread that constructs it.
@@ -20,13 +22,13 @@ public:
 
     // Requests started on the pump thread then run while the window stays live, showing the
     // busy picture and the cancel button during the wait.
-    void attachWindow(QWidget* busyPicture, QWidget* cancelButton);
+    void attachWindow(BusyPicture* busyPicture, QWidget* cancelButton);
     bool keepsWindowLive() const override;
     bool waitLive(runtime::LiveWaitSignal& signal) override;
 
 private:
     QThread* m_thread;
-    QWidget* m_busyPicture = nullptr;
+    BusyPicture* m_busyPicture = nullptr;
     QWidget* m_cancelButton = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "app/live_wait_guard.h"
 
+#include "app/busy_picture.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
@@ -14,7 +16,7 @@ constexpr std::chrono::milliseconds kNoticeableWait{150};
 
 } // namespace
 
-LiveWaitGuard::LiveWaitGuard(QWidget& busyPicture, QWidget& cancelButton,
+LiveWaitGuard::LiveWaitGuard(BusyPicture& busyPicture, QWidget& cancelButton,
                              std::function<void()> onCancel)
     : m_busyPicture(busyPicture), m_cancelButton(cancelButton), m_onCancel(std::move(onCancel)) {
     if (auto* button = qobject_cast<QAbstractButton*>(&m_cancelButton)) {
@@ -24,8 +26,7 @@ LiveWaitGuard::LiveWaitGuard(QWidget& busyPicture, QWidget& cancelButton,
     m_showTimer.setSingleShot(true);
     connect(&m_showTimer, &QTimer::timeout, this, [this] {
         m_shown = true;
-        m_busyWasVisible = m_busyPicture.isVisible();
-        m_busyPicture.show();
+        m_busyPicture.hold();
         m_cancelButton.show();
         m_cancelButton.raise();
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -38,7 +39,7 @@ LiveWaitGuard::~LiveWaitGuard() {
     if (m_shown) {
         QApplication::restoreOverrideCursor();
         m_cancelButton.hide();
-        m_busyPicture.setVisible(m_busyWasVisible);
+        m_busyPicture.release();
     }
 }
 

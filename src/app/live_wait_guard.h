@@ -13,9 +13,11 @@ class QWidget;
 
 namespace app {
 
+class BusyPicture;
+
 class LiveWaitGuard final : public QObject {
 public:
-    LiveWaitGuard(QWidget& busyPicture, QWidget& cancelButton, std::function<void()> onCancel);
+    LiveWaitGuard(BusyPicture& busyPicture, QWidget& cancelButton, std::function<void()> onCancel);
     ~LiveWaitGuard() override;
     LiveWaitGuard(const LiveWaitGuard&) = delete;
     LiveWaitGuard& operator=(const LiveWaitGuard&) = delete;
@@ -24,12 +26,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget& m_busyPicture;
+    BusyPicture& m_busyPicture;
     QWidget& m_cancelButton;
     std::function<void()> m_onCancel;
     QTimer m_showTimer;
     bool m_shown = false;
-    bool m_busyWasVisible = false;
 };
 
 } // namespace app

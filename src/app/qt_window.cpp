@@ -1,5 +1,6 @@
 #include "app/qt_window.h"
 
+#include "app/busy_picture.h"
 #include "app/list_model.h"
 #include "app/log_canvas.h"
 #include "app/qt_text.h"
@@ -132,7 +133,14 @@ void QtWindow::setVisible(std::string_view control, bool visible) {
     if (!target) {
         return;
     }
-    overlay::callOnGuiThread([target, visible] { target->setVisible(visible); });
+    overlay::callOnGuiThread([target, visible] {
+        // The busy animation is held by whoever shows it, not switched.
+        if (auto* busy = dynamic_cast<BusyPicture*>(target)) {
+            visible ? busy->hold() : busy->release();
+        } else {
+            target->setVisible(visible);
+        }
+    });
 }
 
 void QtWindow::setDisabled(std::string_view control, bool disabled) {

@@ -5,6 +5,7 @@
 #include "app/tab_control.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
+#include "runtime/live_wait.h"
 
 #include <QClipboard>
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -41,6 +43,29 @@ template <typename Body> void onWorker(Body body) {
 }
 
 using QtWindowTest = WindowTest;
+
+// The busy animation shows while anyone holds it: a pool refresh (through the facade, from its
+// worker) and a wait for the service started on the GUI thread, ending in either order.
+TEST_F(QtWindowTest, BusyAnimationShowsWhileTheRefreshOrAWaitHoldsIt) {
+    runtime::Window& window = m_window->window();
+    QWidget* busy = m_window->control(kBusyPicture);
+    for (const bool refreshEndsDuringTheWait : {true, false}) {
+        if (refreshEndsDuringTheWait) {
+            window.setVisible(kBusyPicture, true);
+        }
+        // The refresh ends (or begins) while the wait is already showing the animation.
+        std::thread refresh([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(250));
+            window.setVisible(kBusyPicture, !refreshEndsDuringTheWait);
+        });
+        ASSERT_TRUE(runtime::runWhileLive(
+            [] { std::this_thread::sleep_for(std::chrono::milliseconds(450)); }));
+        refresh.join();
+        EXPECT_EQ(busy->isVisible(), !refreshEndsDuringTheWait);
+        window.setVisible(kBusyPicture, false);
+        EXPECT_FALSE(busy->isVisible());
+    }
+}
 
 TEST_F(QtWindowTest, ControlsReadAndWriteFromAWorker) {
     onWorker([&] {
