@@ -80,9 +80,7 @@ Text extractSetCookies(const TextList& lines) {
         const std::size_t end = static_cast<std::size_t>(semicolon) - 1;
         const Text pair =
             trimSpaces(std::string_view(line).substr(kPrefix.size(), end - kPrefix.size()));
-        if (pair.empty()) {
-            continue;
-        }
+        // An empty pair still takes its place in the list, as the service's other clients see it.
         if (!result.empty()) {
             result += "; ";
         }

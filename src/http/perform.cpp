@@ -36,9 +36,9 @@ int timeoutMs(int seconds) {
     return seconds > INT_MAX / 1000 ? INT_MAX : seconds * 1000;
 }
 
-// The query goes out even when the path is empty: "http://host?x=1" asks for "/?x=1".
+// The object a request asks for. WinHTTP's rule, kept on every platform: an empty path requests
+// "/" and drops the query ("http://host?x=1" asks for "/").
 Text objectName(const UrlParts& parts) {
-    // WinHTTP's rule, kept on every platform: an empty path requests "/" and drops the query.
     if (parts.path.empty()) {
         return "/";
     }

@@ -51,7 +51,9 @@ public:
     explicit CompiledPattern(const std::u16string& pattern) {
         const std::unique_ptr<pcre2_compile_context, CompileContextFree> compileContext(
             pcre2_compile_context_create(nullptr));
-        pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_ANY);
+        // A line break is CR or LF alone: "." refuses exactly those and the line anchors see
+        // exactly those (vertical tab and form feed are ordinary characters).
+        pcre2_set_newline(compileContext.get(), PCRE2_NEWLINE_ANYCRLF);
         int error = 0;
         PCRE2_SIZE errorOffset = 0;
         m_code.reset(pcre2_compile(units(pattern), pattern.size(), kCompileOptions, &error,

@@ -18,6 +18,10 @@ TEST(ExtractSetCookies, PairsOfSetCookieLinesOnly) {
     EXPECT_EQ(http::extractSetCookies(lines), "sid=42; lang=zh");
     EXPECT_EQ(http::extractSetCookies({}), "");
     EXPECT_EQ(http::extractSetCookies({"Set-Cookie: ; path=/"}), "");
+    // A pair that trims to nothing keeps its place between the others.
+    EXPECT_EQ(http::extractSetCookies(
+                  {"Set-Cookie: sid=42; path=/", "Set-Cookie:  ; path=/", "Set-Cookie: y=2;"}),
+              "sid=42; ; y=2");
 }
 
 TEST(ExtractSetCookies, LineWithoutAttributesIsSkipped) {

@@ -38,6 +38,11 @@ TEST(RegexMatcher, DotDoesNotCrossLineBreaks) {
         ASSERT_TRUE(matcher.search(kMetaPattern, subject)) << subject;
         EXPECT_EQ(matcher.subMatchText(1, 1), "") << subject;
     }
+    // Vertical tab and form feed are no line breaks: "." takes them.
+    for (const char* subject : {"<meta x\v charset=utf-8>", "<meta\fcharset=utf-8>"}) {
+        ASSERT_TRUE(matcher.search(kMetaPattern, subject)) << subject;
+        EXPECT_EQ(matcher.subMatchText(1, 1), "utf-8") << subject;
+    }
     // On a later line of the subject the tag is still found.
     ASSERT_TRUE(matcher.search(kMetaPattern, "<html>\r\n<meta http-equiv charset=big5>"));
     EXPECT_EQ(matcher.subMatchText(1, 1), "big5");
