@@ -15,9 +15,10 @@ packages=(
 )
 if [ "${1:-}" != "--demo" ]; then
   # The Windows build: MinGW-w64 (posix threads), GoogleTest's sources built for it, Wine and a
-  # virtual X display to run its tests; clang and its runtime for the fuzzers.
-  packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format clang
-             libclang-rt-14-dev)
+  # virtual X display to run its tests; clang 19 and its runtime for the fuzzers (the first of
+  # Debian 12's clangs that compiles C++23's std::expected from its standard library).
+  packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format clang-19
+             libclang-rt-19-dev)
 fi
 
 missing=()

@@ -47,7 +47,6 @@ inline bool startSimulator(sim::Simulator& simulator) {
     }
     service::setEndpoints(
         service::applyEndpointOverride(service::defaultEndpoints(), simulator.endpointsLine()));
-    runtime::setRouteHost(service::endpoints().netherlands);
     return true;
 }
 

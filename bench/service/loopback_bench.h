@@ -6,6 +6,7 @@
 #include "runtime/state.h"
 #include "runtime/threads.h"
 #include "service/endpoints.h"
+#include "service/session.h"
 #include "sim/simulator.h"
 #include "support/memory_window.h"
 
@@ -81,8 +82,7 @@ public:
         m_window = m_memoryWindow.get();
         m_windowName = "in-memory window";
 #endif
-        runtime::setRouteHost(endpoints.netherlands);
-        runtime::setUserKey(kKey);
+        m_session = service::Session::start(*m_window, endpoints.netherlands, kKey);
         if (runtime::ledLock.load() == 0) {
             runtime::ledLock = runtime::createLock();
         }
@@ -99,6 +99,10 @@ public:
     }
     runtime::Window& window() {
         return *m_window;
+    }
+    // Signed in with kKey on the Netherlands route, working on window().
+    service::Session& session() {
+        return *m_session;
     }
     const char* windowName() const {
         return m_windowName;
@@ -118,6 +122,7 @@ private:
     std::unique_ptr<runtime::MemoryWindow> m_memoryWindow;
 #endif
     runtime::Window* m_window = nullptr;
+    std::shared_ptr<service::Session> m_session;
     const char* m_windowName = "";
 };
 

@@ -47,8 +47,10 @@ double benchMemoryWindow() {
     for (int run = 0; run < kRuns; ++run) {
         runtime::MemoryWindow& window = windows.value.emplace_back();
         window.setText(controls::kKeyBox, kKey);
+        const auto session =
+            service::Session::start(window, service::endpoints().netherlands, kKey);
         const auto start = Clock::now();
-        service::refreshPools(window);
+        service::refreshPools(*session);
         times.push_back(millisecondsSince(start));
         checkRows(window);
     }
@@ -69,9 +71,10 @@ double benchQtWindow(int run) {
     QCoreApplication::processEvents();
 
     std::atomic<bool> done{false};
+    const auto session = service::Session::start(window, service::endpoints().netherlands, kKey);
     const auto start = Clock::now();
-    runtime::startWorker([&](std::int32_t) {
-        service::refreshPools(window);
+    session->startWorker([&](service::Session& refreshing) {
+        service::refreshPools(refreshing);
         done = true;
     });
     while (!done) {
@@ -100,7 +103,6 @@ int main(int argc, char** argv) {
     if (!benchsupport::startSimulator(simulator)) {
         return 1;
     }
-    runtime::setUserKey(kKey);
     for (int i = 0; i < kPools; ++i) {
         simulator.addPool(kKey, runtime::gbk("卡池") + std::to_string(10000 + i));
     }

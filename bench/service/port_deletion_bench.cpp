@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     bench::Bench bench(argc, argv);
     bench::SinkServer sink;
     const std::string host = "127.0.0.1:" + std::to_string(sink.port());
-    runtime::setRouteHost(host);
+    const auto session = service::Session::start(bench.window(), host, bench::kKey);
     const std::string url = "http://" + host + "/sinterface/port/deleteBatch?ukey=" + bench::kKey;
 
     std::vector<double> client;
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < kRounds; ++round) {
         listPorts(bench.window());
         bench.processEvents();
-        client.push_back(bench::secondsOf([&] { service::deletePortsInBatches(bench.window()); }));
+        client.push_back(bench::secondsOf([&] { service::deletePortsInBatches(*session); }));
         if (bench.window().rowCount(controls::kPortList) != 0) {
             std::fprintf(stderr, "the list was not emptied\n");
             return 1;

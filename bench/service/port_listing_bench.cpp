@@ -84,9 +84,11 @@ double benchMemoryWindow(long& addedKilobytes) {
         runtime::MemoryWindow window;
         window.setSelectedRow(controls::kDeviceList,
                               window.appendRow(controls::kDeviceList, kPool));
+        const auto session =
+            service::Session::start(window, service::endpoints().netherlands, kKey);
         const long before = residentKilobytes();
         const auto start = Clock::now();
-        service::listPorts(window);
+        service::listPorts(*session);
         times.push_back(millisecondsSince(start));
         if (run == 0) {
             addedKilobytes = residentKilobytes() - before;
@@ -101,7 +103,8 @@ double benchMemoryWindow(long& addedKilobytes) {
 }
 
 double benchBareCurl() {
-    const std::string url = service::serviceUrl("/sinterface/port/get?ukey=" + kKey);
+    const std::string url =
+        service::serviceUrl(service::endpoints().netherlands, "/sinterface/port/get?ukey=" + kKey);
     std::vector<double> times;
     for (int run = 0; run < kRuns; ++run) {
         const auto start = Clock::now();
@@ -137,12 +140,13 @@ QtFigures benchQtWindow() {
     std::vector<double> listing;
     std::vector<double> synced;
     QtFigures figures;
+    const auto session = service::Session::start(window, service::endpoints().netherlands, kKey);
     for (int run = 0; run < kRuns; ++run) {
         const long before = residentKilobytes();
         std::atomic<bool> done{false};
         const auto start = Clock::now();
-        runtime::startWorker([&](std::int32_t) {
-            service::listPorts(window);
+        session->startWorker([&](service::Session& listing) {
+            service::listPorts(listing);
             done = true;
         });
         while (!done) {
@@ -183,12 +187,11 @@ int main(int argc, char** argv) {
     if (!benchsupport::startSimulator(simulator)) {
         return 1;
     }
-    runtime::setUserKey(kKey);
     for (int i = 0; i < kPorts; ++i) {
         simulator.addPendingPort(kKey, kPool + "." + std::to_string(10000 + i),
                                  runtime::gbk("未做TG"), "12:00");
     }
-    const std::string reply = service::queryPorts(kKey).body;
+    const std::string reply = service::queryPorts(service::endpoints().netherlands, kKey).body;
     std::printf("pending-port reply: %d ports, %zu bytes; median of %d runs\n", kPorts,
                 reply.size(), kRuns);
 

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
     // file); each record is read no further than its size allows.
     const double peakBefore = peakResidentMegabytes();
     bench.sim().setFault(sim::Endpoint::StatsFile, sim::Fault{.hugeReplyMegabytes = 50});
-    const double hugeSeconds = bench::secondsOf([&] { service::readPoolStatisticsOnce(window); });
+    const double hugeSeconds =
+        bench::secondsOf([&] { service::readPoolStatisticsOnce(bench.session()); });
     bench.sim().clearFaults();
     std::printf("statistics pass over %d pools, every file 50 MB\n", kPools);
     std::printf("  pass: %.1f ms; peak resident memory %.1f MB before, %.1f MB after (target < "
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
     const std::string server = service::endpoints().statsServer;
     for (int round = 0; round < kRounds; ++round) {
         bench.sim().clearRequestLog();
-        client.push_back(bench::secondsOf([&] { service::readPoolStatisticsOnce(window); }));
+        client.push_back(
+            bench::secondsOf([&] { service::readPoolStatisticsOnce(bench.session()); }));
         urls.clear();
         for (const auto& request : bench.sim().requestLog()) {
             urls.push_back("http://" + server + request.path);
@@ -111,7 +113,7 @@ int main(int argc, char** argv) {
     // The watch itself: one pass, then its wait; a last pool "xxx" ends it after that wait.
     window.appendRow(controls::kPoolSummaryList, "xxx");
     bench.sim().clearRequestLog();
-    std::thread watch([&window] { service::watchPoolStatistics(window); });
+    std::thread watch([&bench] { service::watchPoolStatistics(bench.session()); });
     while (statsRequests(bench) < static_cast<std::size_t>(kPools + 1)) {
         bench.processEvents();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -60,7 +60,23 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
                          [&window, root = root] { window.popUpMenu(root); });
     }
 
-    const auto onGuiThread = [&window, shared](WindowAction ServiceActions::*member) {
+    // Workers and requests for the signed-in operator belong to the session: 重新登录 ends them.
+    const auto workWindow = [&window, shared]() -> std::shared_ptr<runtime::Window> {
+        if (shared->sessionWindow) {
+            return shared->sessionWindow(window);
+        }
+        return {std::shared_ptr<void>(), &window};
+    };
+    // Requests of the signed-in operator, on the GUI thread.
+    const auto forSession = [workWindow, shared](WindowAction ServiceActions::*member) {
+        return [workWindow, shared, member] {
+            if (const WindowAction& action = (*shared).*member) {
+                action(*workWindow());
+            }
+        };
+    };
+    // Actions on the window itself: they end the session, or send nothing.
+    const auto onWindow = [&window, shared](WindowAction ServiceActions::*member) {
         return [&window, shared, member] {
             if (const WindowAction& action = (*shared).*member) {
                 action(window);
@@ -71,24 +87,17 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     const auto onItem = [&mainWindow, &menus](const MenuItem& item, std::function<void()> action) {
         bindMenuItem(mainWindow, menus, item, std::move(action));
     };
-    onItem(items::kUnseatedSlots, onGuiThread(&ServiceActions::listUnseatedSlots));
-    // Workers started for the signed-in operator belong to the session: 重新登录 ends them.
-    const auto workWindow = [&window, shared]() -> std::shared_ptr<runtime::Window> {
-        if (shared->sessionWindow) {
-            return shared->sessionWindow(window);
-        }
-        return {std::shared_ptr<void>(), &window};
-    };
+    onItem(items::kUnseatedSlots, forSession(&ServiceActions::listUnseatedSlots));
     onItem(items::kLatestTasks, [workWindow, shared] {
         if (shared->listPorts) {
             const std::shared_ptr<runtime::Window> target = workWindow();
             target->startWorker([target, shared](std::int32_t) { shared->listPorts(*target); });
         }
     });
-    onItem(items::kMarkNewTasks, onGuiThread(&ServiceActions::markPoolsWithNewTasks));
-    onItem(items::kSignInAgain, onGuiThread(&ServiceActions::prepareSignInAgain));
+    onItem(items::kMarkNewTasks, forSession(&ServiceActions::markPoolsWithNewTasks));
+    onItem(items::kSignInAgain, onWindow(&ServiceActions::prepareSignInAgain));
     onItem(items::kPulledOut,
-           [&window, report = onGuiThread(&ServiceActions::deletePortsInBatches)] {
+           [&window, report = forSession(&ServiceActions::deletePortsInBatches)] {
                const QString question = pulledOutQuestion(window);
                if (question.isEmpty() || window.confirm(question)) {
                    report();
@@ -96,7 +105,7 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
            });
     onItem(items::kCopyAll, [&window] { copyAllPorts(window); });
     onItem(items::kCheckAll, [&window] { setAllPortsChecked(window, 1); });
-    onItem(items::kCheckByKeyword, onGuiThread(&ServiceActions::checkPortsByKeyword));
+    onItem(items::kCheckByKeyword, onWindow(&ServiceActions::checkPortsByKeyword));
     onItem(items::kUncheckAll, [&window] { setAllPortsChecked(window, 0); });
     onItem(items::kLightTenMinutes, [workWindow, shared] {
         lightCheckedPorts(*workWindow(), runtime::LedDuration::TenMinutes, shared->lightPortLed);

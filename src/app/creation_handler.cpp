@@ -6,7 +6,6 @@
 #include "runtime/state.h"
 #include "runtime/threads.h"
 #include "runtime/window.h"
-#include "service/endpoints.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -17,8 +16,10 @@
 namespace app {
 namespace {
 
-void startOverlayWorker(QWidget& shapeBox) {
-    runtime::startWorker([target = &shapeBox](std::int32_t) { overlay::maskShapeBox(target); });
+// The window owns the overlay worker like any other: it asks for the mask and ends, and the mask
+// goes with it, as a window goes with the thread that made it.
+void startOverlayWorker(runtime::Window& window, QWidget& shapeBox) {
+    window.startWorker([target = &shapeBox](std::int32_t) { overlay::maskShapeBox(target); });
 }
 
 } // namespace
@@ -38,11 +39,10 @@ void runCreationHandler(const CreationContext& context) {
         }
     }
     runtime::ledLock = runtime::createLock();
-    runtime::setRouteHost(service::endpoints().netherlands);
     context.window.setText(controls::kKeyBox, readKey(context.settingsFile));
     runtime::setLedDuration(runtime::LedDuration::TwentyMinutes);
     if (context.startOverlay) {
-        startOverlayWorker(context.shapeBox);
+        startOverlayWorker(context.window, context.shapeBox);
     }
 }
 

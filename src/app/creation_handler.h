@@ -24,9 +24,8 @@ struct CreationContext {
     std::array<QAbstractButton*, 3> routeButtons{};
 };
 
-// Restores the filter, the key and the remembered route from pz.ini, creates ledLock, points
-// routeHost at the Netherlands route, sets ledMode = 1 and starts the overlay worker (not waited
-// for).
+// Restores the filter, the key and the remembered route from pz.ini, creates ledLock, sets
+// ledMode = 1 and starts the overlay worker (not waited for).
 void runCreationHandler(const CreationContext& context);
 
 // Saves the key box to pz.ini; false when the file cannot be written.

@@ -28,6 +28,7 @@ struct MainWindow::Parts {
     std::unique_ptr<QtWindow> facade;
     Menus menus;
     std::function<void()> endSession;
+    std::function<runtime::Text()> signedInKey;
 };
 
 MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Parts>()) {
@@ -53,6 +54,7 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
         actions.lightPortLed = m_parts->options.ledWorker;
     }
     m_parts->endSession = actions.endSession;
+    m_parts->signedInKey = actions.signedInKey;
     bindEvents(*this, {*m_parts->facade, m_parts->menus, std::move(actions),
                        m_parts->options.settingsFile});
 
@@ -99,6 +101,10 @@ QAction* MainWindow::menuItem(std::string_view root, std::string_view caption) c
 
 void MainWindow::syncViews() {
     m_parts->facade->syncViews();
+}
+
+runtime::Text MainWindow::signedInKey() const {
+    return m_parts->signedInKey ? m_parts->signedInKey() : runtime::Text();
 }
 
 const std::string& MainWindow::settingsFile() const {

@@ -60,6 +60,8 @@ public:
     void syncViews();
 
     const std::string& settingsFile() const;
+    // The key of the signed-in session; empty while nobody is signed in.
+    runtime::Text signedInKey() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -29,19 +29,26 @@ ServiceActions serviceActions() {
         endCurrent();
         service::prepareSignInAgain(window);
     };
-    actions.listUnseatedSlots = [](runtime::Window& window) { service::listUnseatedSlots(window); };
-    actions.markPoolsWithNewTasks = [](runtime::Window& window) {
-        service::markPoolsWithNewTasks(window);
+    // The operations of a signed-in operator run on the session's window (bindings.cpp): without
+    // a session there is nobody to ask the service for.
+    const auto ofSession = [](void (*operation)(service::Session&)) {
+        return [operation](runtime::Window& window) {
+            if (service::Session* session = service::Session::of(window)) {
+                operation(*session);
+            }
+        };
     };
-    actions.deletePortsInBatches = [](runtime::Window& window) {
-        service::deletePortsInBatches(window);
-    };
+    actions.listUnseatedSlots = ofSession(service::listUnseatedSlots);
+    actions.markPoolsWithNewTasks = ofSession(service::markPoolsWithNewTasks);
+    actions.deletePortsInBatches = ofSession(service::deletePortsInBatches);
     actions.checkPortsByKeyword = [](runtime::Window& window) {
         service::checkPortsByKeyword(window);
     };
-    actions.listPorts = [](runtime::Window& window) { service::listPorts(window); };
+    actions.listPorts = ofSession(service::listPorts);
     actions.lightPortLed = [](runtime::Window& window, int row) {
-        service::lightPortLed(window, row);
+        if (service::Session* session = service::Session::of(window)) {
+            service::lightPortLed(*session, row);
+        }
     };
     actions.sessionWindow = [current](runtime::Window& window) {
         if (const std::shared_ptr<service::Session>& session = *current) {
@@ -50,6 +57,7 @@ ServiceActions serviceActions() {
         return std::shared_ptr<runtime::Window>(std::shared_ptr<void>(), &window);
     };
     actions.endSession = endCurrent;
+    actions.signedInKey = [current] { return *current ? (*current)->key() : runtime::Text(); };
     return actions;
 }
 

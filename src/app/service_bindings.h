@@ -29,6 +29,8 @@ struct ServiceActions {
     std::function<std::shared_ptr<runtime::Window>(runtime::Window&)> sessionWindow;
     // Ends the signed-in session, if any (the window is closing).
     std::function<void()> endSession;
+    // The key the operator is signed in with; empty while nobody is.
+    std::function<runtime::Text()> signedInKey;
 };
 
 ServiceActions serviceActions();

@@ -1,10 +1,11 @@
 // A request on a window's thread runs on a helper thread with its own copies of everything it
 // reads, while the window stays live. A wait the operator cancels ends as a request that got no
-// answer in time; the helper finishes the request unobserved.
+// answer in time, and its request is stopped at once.
 #include "http/request.h"
 #include "runtime/live_wait.h"
 
 #include <memory>
+#include <stop_token>
 
 namespace http {
 
@@ -45,6 +46,8 @@ struct OwnedRequest {
     ByteArray bodyBytes;
     Request request;
     Result result;
+    // Ends the request when the operator cancels the wait, or when the caller's own stop comes.
+    std::stop_source stop;
 };
 
 } // namespace
@@ -54,7 +57,11 @@ Result perform(const Request& request) {
         return performOnThisThread(request);
     }
     auto owned = std::make_shared<OwnedRequest>(request);
+    owned->request.stop = owned->stop.get_token();
+    const std::stop_callback callerStop(request.stop, [owned] { owned->stop.request_stop(); });
     if (!runtime::runWhileLive([owned] { owned->result = performOnThisThread(owned->request); })) {
+        // Nobody waits for the answer any more: the request ends now, not at its deadline.
+        owned->stop.request_stop();
         Result cancelled;
         cancelled.failure = Failure::NoResponse;
         cancelled.statusText = failureMessage(Failure::NoResponse);

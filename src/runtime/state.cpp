@@ -26,8 +26,6 @@ namespace {
 
 struct SharedTexts {
     std::mutex mutex;
-    Text routeHost;
-    Text userKey;
     std::vector<std::uintptr_t> masks;
 };
 
@@ -39,36 +37,10 @@ SharedTexts& shared() {
 void freeStateAtExit() {
     SharedTexts& state = shared();
     const std::scoped_lock lock(state.mutex);
-    Text().swap(state.routeHost);
-    Text().swap(state.userKey);
     std::vector<std::uintptr_t>().swap(state.masks);
 }
 
 } // namespace
-
-Text routeHost() {
-    SharedTexts& state = shared();
-    const std::scoped_lock lock(state.mutex);
-    return state.routeHost;
-}
-
-void setRouteHost(Text host) {
-    SharedTexts& state = shared();
-    const std::scoped_lock lock(state.mutex);
-    state.routeHost.swap(host);
-}
-
-Text userKey() {
-    SharedTexts& state = shared();
-    const std::scoped_lock lock(state.mutex);
-    return state.userKey;
-}
-
-void setUserKey(Text key) {
-    SharedTexts& state = shared();
-    const std::scoped_lock lock(state.mutex);
-    state.userKey.swap(key);
-}
 
 void appendMask(std::uintptr_t overlay) {
     SharedTexts& state = shared();

@@ -13,11 +13,6 @@
 
 namespace runtime {
 
-Text routeHost();
-void setRouteHost(Text host);
-Text userKey();
-void setUserKey(Text key);
-
 // 1 selects a 20-minute LED lighting, any other value 10 minutes.
 extern std::atomic<std::int32_t> ledMode;
 // The same as names: what the LED menu items choose and the LED request reads.
@@ -35,7 +30,7 @@ std::vector<std::uintptr_t> maskListSnapshot();
 
 // Creates maskList empty and sets codePage = 936 and uploadChunkSize = 1,048,576.
 void initProcessState();
-// Registers (once) the at-exit routine that frees routeHost, userKey and maskList.
+// Registers (once) the at-exit routine that frees maskList.
 void registerStateAtExit();
 
 } // namespace runtime

@@ -18,11 +18,9 @@ class Window {
 public:
     virtual ~Window() = default;
 
-    // Starts a worker that acts on this window. A window that owns its workers asks them to
-    // stop and waits for them before it goes; this default starts one that nobody waits for.
-    virtual bool startWorker(WorkerRoutine routine, std::int32_t argument = 0) {
-        return runtime::startWorker(std::move(routine), argument);
-    }
+    // Starts a worker that acts on this window. The window owns its workers: before it goes it
+    // asks them to stop and waits for them.
+    virtual bool startWorker(WorkerRoutine routine, std::int32_t argument = 0) = 0;
 
     // Edit boxes and labels.
     virtual Text text(std::string_view control) = 0;

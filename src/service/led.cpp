@@ -15,8 +15,6 @@ using runtime::Text;
 
 namespace {
 
-constexpr int kTries = 3;
-constexpr std::chrono::milliseconds kRetryDelay{500};
 constexpr std::size_t kShownReplyCharacters = 60;
 
 Text portNameUnderLock(runtime::Window& window, std::int32_t row) {
@@ -77,31 +75,21 @@ Text givingUpReason(const Reply& reply) {
 
 } // namespace
 
-void lightPortLed(runtime::Window& window, std::int32_t row) {
+void lightPortLed(Session& session, std::int32_t row) {
+    runtime::Window& window = session.window();
     // Read once: the list may be replaced between tries, and every try lights this port.
     const Text port = portNameUnderLock(window, row);
-    Reply reply;
-    for (int attempt = 0; attempt < kTries; ++attempt) {
-        const char* total =
-            runtime::ledDuration() == runtime::LedDuration::TwentyMinutes ? "1200000" : "600000";
-        reply = getText(serviceUrl(runtime::concat(
-                            {"/sinterface/ledLight?ukey=", urlValue(runtime::userKey()),
-                             "&slot=", urlValue(port),
-                             "&on_duration=59000&off_duration=1000&total_duration=", total})),
-                        ReplySize::Short);
-        if (reply.succeeded() && runtime::findText(reply.body, "OK") != -1) {
-            writeLineUnderLock(window, runtime::concat({port, runtime::gbk("点亮成功")}));
-            return;
-        }
-        runtime::responsiveDelay(kRetryDelay);
-        if (runtime::stopRequested()) {
-            return; // the window is going; nobody is left to read the line
-        }
+    const LedOutcome outcome = lightLed(session, port, runtime::ledDuration());
+    if (outcome.lit) {
+        writeLineUnderLock(window, runtime::concat({port, runtime::gbk("点亮成功")}));
+        return;
+    }
+    if (runtime::stopRequested()) {
+        return; // the window or the session is going; nobody is left to read the line
     }
     // The operator must learn that the card will not blink: say so after the last try.
-    const Text why =
-        requestFailedLine(runtime::concat({port, runtime::gbk("点亮")}), givingUpReason(reply));
-    writeLineUnderLock(window, why);
+    writeLineUnderLock(window, requestFailedLine(runtime::concat({port, runtime::gbk("点亮")}),
+                                                 givingUpReason(outcome.lastReply)));
 }
 
 } // namespace service

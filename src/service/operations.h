@@ -1,10 +1,13 @@
 #pragma once
-// The card-pool operations, as the main window's bindings start them. Every operation talks to
-// the window only through the Window facade, so it runs headless against a MemoryWindow.
-// "Worker" entries are thread bodies: the caller starts them with runtime::startWorker.
+// The card-pool operations, as the main window's bindings start them: the showing halves, which
+// take what the reading halves (reading.h) return and put it on view exactly as the operator
+// knows it. Every operation of a signed-in operator takes the Session and talks to the window
+// only through the session's window, so it runs headless against a MemoryWindow and an ended
+// session's work writes nothing. "Worker" entries are thread bodies, started through the session.
 
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "service/reading.h"
 #include "service/requests.h"
 #include "service/session.h"
 
@@ -24,28 +27,24 @@ std::shared_ptr<Session> signIn(runtime::Window& window,
 // "重新登录" (window thread), after the session ended: empties the pool, port and statistics
 // lists and brings the sign-in panel back with the key and route as they were.
 void prepareSignInAgain(runtime::Window& window);
-// Worker: pool list into 超级列表框1 and 超级列表框5, then the statistics watch is started
-// (through the window, so that a session's refresh starts its session's watch).
-void refreshPools(runtime::Window& window);
-// The pending-port request for the key.
-Reply queryPorts(std::string_view key);
-// The port names of a pending-port reply, one per "name|status" line.
-std::vector<runtime::Text> portNamesOf(std::string_view reply);
+// Worker: pool list into 超级列表框1 and 超级列表框5, then the session's statistics watch is
+// started.
+void refreshPools(Session& session);
 // Worker for "查看最新任务": pending ports of the selected pool into 超级列表框2.
-void listPorts(runtime::Window& window);
-// "关键词勾选" (window thread).
+void listPorts(Session& session);
+// "关键词勾选" (window thread; no request).
 void checkPortsByKeyword(runtime::Window& window);
 // "查看没插好端口" (window thread).
-void listUnseatedSlots(runtime::Window& window);
+void listUnseatedSlots(Session& session);
 
 // Worker, one per checked row of 超级列表框2: reads the row's port name once, then lights it.
-void lightPortLed(runtime::Window& window, std::int32_t row);
+void lightPortLed(Session& session, std::int32_t row);
 // "已拔出清除" (window thread).
-void deletePortsInBatches(runtime::Window& window);
+void deletePortsInBatches(Session& session);
 // Worker started by the refresh; loops until a pass ends on the pool "xxx" or its worker is
 // asked to stop (its session or its window ended).
-void watchPoolStatistics(runtime::Window& window);
+void watchPoolStatistics(Session& session);
 // "刷新" (window thread).
-void markPoolsWithNewTasks(runtime::Window& window);
+void markPoolsWithNewTasks(Session& session);
 
 } // namespace service

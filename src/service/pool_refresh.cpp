@@ -1,16 +1,15 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "runtime/threads.h"
-#include "script/script_json.h"
 #include "service/operations.h"
-#include "service/requests.h"
-#include "service/text_between.h"
 
 namespace service {
 
 namespace {
 
-void addNewPools(runtime::Window& window, const TextList& names) {
+// The pools not listed yet (case ignored) that pass the filter, appended to both lists in the
+// reply's order; returns them.
+std::vector<Text> addNewPools(runtime::Window& window, const std::vector<Text>& names) {
+    std::vector<Text> added;
     for (const Text& name : names) {
         if (name == "," || window.findRow(controls::kDeviceList, name) >= 0) {
             continue;
@@ -21,39 +20,29 @@ void addNewPools(runtime::Window& window, const TextList& names) {
         }
         window.appendRow(controls::kDeviceList, name);
         window.appendRow(controls::kPoolSummaryList, name);
+        added.push_back(name);
     }
+    return added;
 }
 
 } // namespace
 
-void refreshPools(runtime::Window& window) {
-    script::ScriptJson json;
-    TextList names;
+void refreshPools(Session& session) {
+    runtime::Window& window = session.window();
     window.writeLine(controls::kLogPanel, runtime::gbk("刷新中....."));
     window.setVisible(controls::kBusyPicture, true);
 
-    const Text key = window.text(controls::kKeyBox);
-    const Reply reply = getText(
-        serviceUrl(runtime::concat({"/sinterface/getDev?uKey=", urlValue(key)})), ReplySize::List);
-    if (!reply.succeeded()) {
+    const Read<std::vector<Text>> names = readPoolNames(session);
+    if (names) {
+        session.snapshot().addPools(addNewPools(window, *names));
+    } else {
+        // Also when the list could not be read: the operator learns that, not only that nothing
+        // came.
         window.writeLine(controls::kLogPanel,
-                         requestFailedLine(runtime::gbk("刷新卡池列表"), reply));
+                         requestFailedLine(runtime::gbk("刷新卡池列表"), names.error()));
     }
 
-    json.clear();
-    const bool readable = reply.succeeded() && json.load(reply.body);
-    if (reply.succeeded() && !readable) {
-        // The operator learns that the list could not be read, not only that nothing came.
-        window.writeLine(controls::kLogPanel, requestFailedLine(runtime::gbk("刷新卡池列表"),
-                                                                unreadableReplyText(reply)));
-    }
-    if (readable && json.getJsonText("ret") == "0") {
-        const Text inner = textBetween(reply.body, "[", "]");
-        allTextsBetween(inner, "\"", "\"", names);
-        addNewPools(window, names);
-    }
-
-    window.startWorker([&window](std::int32_t) { watchPoolStatistics(window); });
+    session.startWorker([](Session& watching) { watchPoolStatistics(watching); });
     window.writeLine(controls::kLogPanel, runtime::gbk("刷新完成"));
     window.setVisible(controls::kBusyPicture, false);
 }

@@ -1,6 +1,5 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "runtime/state.h"
 #include "service/codec.h"
 #include "service/operations.h"
 #include "service/requests.h"
@@ -44,10 +43,11 @@ private:
     std::vector<std::size_t> m_ends;
 };
 
-Reply sendDeleteBatch(std::string_view body) {
-    return postText(serviceUrl(runtime::concat(
-                        {"/sinterface/port/deleteBatch?ukey=", urlValue(runtime::userKey())})),
-                    body, ReplySize::Short);
+Reply sendDeleteBatch(const Session& session, std::string_view body) {
+    return postText(
+        serviceUrl(session.routeHost(), runtime::concat({"/sinterface/port/deleteBatch?ukey=",
+                                                         urlValue(session.key())})),
+        body, ReplySize::Short);
 }
 
 bool sameRow(runtime::Window& window, int row, const ReadRows& rows, std::size_t index) {
@@ -120,7 +120,8 @@ Text repeatFailedLine(std::size_t confirmed, const Reply& reply) {
 // answer, whatever its body) confirms every row read so far. Rows stay listed until the operation
 // ends: then the confirmed ones leave, and after a failed request the others stay in place, checks
 // included.
-void deletePortsInBatches(runtime::Window& window) {
+void deletePortsInBatches(Session& session) {
+    runtime::Window& window = session.window();
     window.setDisabled(controls::kPortList, true);
     Text body;
     Text firstName;
@@ -131,7 +132,7 @@ void deletePortsInBatches(runtime::Window& window) {
     const auto listed = static_cast<std::size_t>(std::max(0, window.rowCount(controls::kPortList)));
 
     const auto send = [&]() {
-        const Reply reply = sendDeleteBatch(body);
+        const Reply reply = sendDeleteBatch(session, body);
         if (reply.succeeded()) {
             confirmed = read.size();
             return true;

@@ -1,10 +1,7 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "runtime/state.h"
-#include "service/codec.h"
 #include "service/operations.h"
 #include "service/pool_membership.h"
-#include "service/requests.h"
 
 namespace service {
 
@@ -17,46 +14,31 @@ Text selectedPoolName(runtime::Window& window) {
 
 } // namespace
 
-Reply queryPorts(std::string_view key) {
-    return getText(serviceUrl(runtime::concat({"/sinterface/port/get?ukey=", urlValue(key)})),
-                   ReplySize::List);
-}
-
-std::vector<Text> portNamesOf(std::string_view reply) {
-    std::vector<Text> names;
-    for (const Text& line : runtime::splitText(reply, "\r\n")) {
-        const runtime::TextList fields = runtime::splitText(line, "|");
-        if (fields.size() >= 2) {
-            names.push_back(fields[0]);
-        }
-    }
-    return names;
-}
-
-void listPorts(runtime::Window& window) {
+void listPorts(Session& session) {
+    runtime::Window& window = session.window();
     window.setDisabled(controls::kPortList, true);
     const Text pool = selectedPoolName(window);
 
-    const Reply reply = queryPorts(runtime::userKey());
-    if (!reply.succeeded()) {
+    const Read<std::vector<PortRow>> ports = readPendingPorts(session);
+    if (!ports) {
         // The ports listed before, their check marks and their count stay as they were.
         window.writeLine(controls::kLogPanel,
-                         requestFailedLine(runtime::gbk("查看最新任务"), reply));
+                         requestFailedLine(runtime::gbk("查看最新任务"), ports.error()));
         window.setDisabled(controls::kPortList, false);
         return;
     }
+    Snapshot::PortQuery shown{.rows = {}, .readAt = std::chrono::system_clock::now()};
     window.deleteAllRows(controls::kPortList);
-    for (const Text& line : runtime::splitText(reply.body, "\r\n")) {
-        const runtime::TextList fields = runtime::splitText(line, "|");
-        if (fields.size() < 2 || !portBelongsToPool(fields[0], pool)) {
+    for (const PortRow& port : *ports) {
+        if (!portBelongsToPool(port.name, pool)) {
             continue;
         }
-        const int row = window.appendRow(controls::kPortList, fields[0]);
-        const runtime::TextList pieces = runtime::splitText(percentDecode(fields[1]), "-");
-        // A status without "-" leaves the time empty; an empty status leaves both empty.
-        window.setCellText(controls::kPortList, row, 1, pieces.empty() ? Text() : pieces[0]);
-        window.setCellText(controls::kPortList, row, 2, pieces.size() < 2 ? Text() : pieces[1]);
+        const int row = window.appendRow(controls::kPortList, port.name);
+        window.setCellText(controls::kPortList, row, 1, port.status);
+        window.setCellText(controls::kPortList, row, 2, port.time);
+        shown.rows.push_back(port);
     }
+    session.snapshot().setPortQuery(pool, std::move(shown));
 
     window.setDisabled(controls::kPortList, false);
     window.setText(

@@ -2,7 +2,6 @@
 
 #include "http/request.h"
 #include "runtime/codepage.h"
-#include "runtime/state.h"
 #include "runtime/worker_owner.h"
 #include "service/endpoints.h"
 
@@ -48,9 +47,8 @@ void setRequestTimeoutSeconds(int seconds) {
     requestTimeoutSeconds = seconds;
 }
 
-Text serviceUrl(std::string_view pathAndQuery) {
-    const Text host = runtime::routeHost();
-    return runtime::concat({"http://", host, pathAndQuery});
+Text serviceUrl(std::string_view routeHost, std::string_view pathAndQuery) {
+    return runtime::concat({"http://", routeHost, pathAndQuery});
 }
 
 Text statsUrl(std::string_view path) {

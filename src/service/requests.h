@@ -13,7 +13,7 @@ namespace service {
 using runtime::Text;
 
 // "http://" + routeHost + pathAndQuery. Values go into pathAndQuery through urlValue.
-Text serviceUrl(std::string_view pathAndQuery);
+Text serviceUrl(std::string_view routeHost, std::string_view pathAndQuery);
 // "http://" + the statistics file server's address + path.
 Text statsUrl(std::string_view path);
 

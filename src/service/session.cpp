@@ -88,6 +88,8 @@ public:
     GatedWindow(Session& session, runtime::Window& window, Gate& gate)
         : m_session(session), m_window(window), m_gate(gate) {}
 
+    Session& session() { return m_session; }
+
     // After the gate closed: the busy animation shown by the session's work, and not hidden by
     // it, is hidden now, once for each time it was shown.
     void giveBackBusyAnimation() {
@@ -101,7 +103,7 @@ public:
         }
     }
 
-    bool startWorker(runtime::WorkerRoutine routine, std::int32_t argument) override {
+    bool startWorker(runtime::WorkerRoutine routine, std::int32_t argument = 0) override {
         return m_session.launch(std::move(routine), argument);
     }
 
@@ -210,6 +212,11 @@ private:
 
 std::shared_ptr<Session> Session::start(runtime::Window& window, Text routeHost, Text key) {
     return std::shared_ptr<Session>(new Session(window, std::move(routeHost), std::move(key)));
+}
+
+Session* Session::of(runtime::Window& window) {
+    auto* gated = dynamic_cast<GatedWindow*>(&window);
+    return gated != nullptr ? &gated->session() : nullptr;
 }
 
 Session::Session(runtime::Window& window, Text routeHost, Text key)

@@ -7,6 +7,7 @@
 
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "service/snapshot.h"
 
 #include <functional>
 #include <memory>
@@ -19,12 +20,17 @@ public:
     // A session whose work runs on `window`'s workers; the window must outlive the session's use.
     static std::shared_ptr<Session> start(runtime::Window& window, runtime::Text routeHost,
                                           runtime::Text key);
+    // The session whose window() this is; null for any other window.
+    static Session* of(runtime::Window& window);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     const runtime::Text& routeHost() const { return m_routeHost; }
     const runtime::Text& key() const { return m_key; }
+    // What the session's operations last showed.
+    Snapshot& snapshot() { return m_snapshot; }
+    const Snapshot& snapshot() const { return m_snapshot; }
 
     // The window as the session's work sees it: while the session lives every call passes; after
     // its end reads answer empty (or -1, 0) and writes do nothing. A worker started through it
@@ -53,6 +59,7 @@ private:
     const runtime::Text m_routeHost;
     const runtime::Text m_key;
     std::stop_source m_stop;
+    Snapshot m_snapshot;
     std::unique_ptr<Gate> m_gate;
     std::unique_ptr<GatedWindow> m_gatedWindow;
 };

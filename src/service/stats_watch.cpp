@@ -3,12 +3,9 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/delay.h"
-#include "runtime/state.h"
 #include "runtime/worker_owner.h"
-#include "service/codec.h"
 #include "service/operations.h"
-#include "service/requests.h"
-#include "service/stats_record.h"
+#include "service/reading.h"
 
 namespace service {
 
@@ -37,33 +34,31 @@ int rowShowing(runtime::Window& window, std::string_view list, int readFrom, con
 
 } // namespace
 
-std::optional<Text> readPoolStatisticsOnce(runtime::Window& window, StatsFreshness& freshness) {
+std::optional<Text> readPoolStatisticsOnce(Session& session, StatsFreshness& freshness) {
     constexpr std::string_view list = controls::kPoolSummaryList;
+    runtime::Window& window = session.window();
     std::optional<Text> lastName;
     const int count = window.rowCount(list);
     for (int row = 0; row < count && !runtime::stopRequested(); ++row) {
         lastName = window.cellText(list, row, 0);
         const Text& pool = *lastName;
-        const Text file =
-            statsFileName(runtime::concat({runtime::userKey(), "-", pool}), kStatsFileKey);
-        const Reply reply =
-            getText(statsUrl(runtime::concat({"/file/", file, ".txt"})), ReplySize::StatsRecord);
+        const Read<PoolStatistics> record = readPoolStatistics(session, pool);
         if (runtime::stopRequested()) {
             break; // the window is going: its request was cut short, not failed
         }
-        // A failed read (the "404 Not" page included) leaves the counts as they are.
-        const auto cells = reply.succeeded() ? statsCells(reply.body) : std::nullopt;
-        // The record goes to its pool's row, wherever that is by now.
+        // The record goes to its pool's row, wherever that is by now; a failed read leaves
+        // the counts as they are.
         const int at = rowShowing(window, list, row, pool);
         std::optional<Text> line;
-        if (cells) {
+        if (record) {
             line = freshness.recordRead(pool);
             for (int column = 1; column <= kStatsCellCount; ++column) {
-                window.setCellText(list, at, column, (*cells)[column - 1]);
+                window.setCellText(list, at, column, record->cells[column - 1]);
             }
             window.setCellText(list, at, kStatsTimeColumn, freshness.shownTime(pool));
+            session.snapshot().setStatistics(*record);
         } else {
-            line = freshness.readFailed(pool, unreadableReason(reply));
+            line = freshness.readFailed(pool, unreadableReason(record.error()));
             if (freshness.isStale(pool)) {
                 // Restated every pass: a refresh may have listed the row anew, time cell empty.
                 window.setCellText(list, at, kStatsTimeColumn, freshness.shownTime(pool));
@@ -78,19 +73,19 @@ std::optional<Text> readPoolStatisticsOnce(runtime::Window& window, StatsFreshne
     return lastName;
 }
 
-std::optional<Text> readPoolStatisticsOnce(runtime::Window& window) {
+std::optional<Text> readPoolStatisticsOnce(Session& session) {
     StatsFreshness freshness;
-    return readPoolStatisticsOnce(window, freshness);
+    return readPoolStatisticsOnce(session, freshness);
 }
 
-void watchPoolStatistics(runtime::Window& window) {
+void watchPoolStatistics(Session& session) {
     // Ended with its session (重新登录), or by the window that owns the watch going away.
     const auto ended = [] { return runtime::stopRequested(); };
     // Each watch starts without history: a sign-in again ends the old watch and its memory.
     StatsFreshness freshness;
     Text lastName;
     while (!ended()) {
-        if (auto passName = readPoolStatisticsOnce(window, freshness)) {
+        if (auto passName = readPoolStatisticsOnce(session, freshness)) {
             lastName = std::move(*passName);
         }
         for (auto waited = kWaitStep.zero(); waited < kPassInterval && !ended();

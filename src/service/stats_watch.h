@@ -3,7 +3,7 @@
 // between passes.
 
 #include "runtime/text.h"
-#include "runtime/window.h"
+#include "service/session.h"
 #include "service/stats_freshness.h"
 
 #include <optional>
@@ -16,9 +16,8 @@ inline constexpr int kStatsTimeColumn = 12;
 // Fetches every pool's record of 超级列表框5 once and fills its row; returns the last pool name
 // read, nullopt when the list had no row. freshness carries over from the watch's earlier
 // passes: a pool that stays unreadable is greyed and reported as it goes stale.
-std::optional<runtime::Text> readPoolStatisticsOnce(runtime::Window& window,
-                                                    StatsFreshness& freshness);
+std::optional<runtime::Text> readPoolStatisticsOnce(Session& session, StatsFreshness& freshness);
 // One pass with nothing remembered from earlier ones.
-std::optional<runtime::Text> readPoolStatisticsOnce(runtime::Window& window);
+std::optional<runtime::Text> readPoolStatisticsOnce(Session& session);
 
 } // namespace service

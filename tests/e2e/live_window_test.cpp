@@ -69,7 +69,7 @@ TEST_F(LiveWindowTest, SignInHeldThreeSecondsLeavesTheWindowTickingAndDeaf) {
     signIn();
     ticker.stop();
 
-    EXPECT_EQ(runtime::userKey(), kKey);
+    EXPECT_EQ(m_mainWindow->signedInKey(), kKey);
     EXPECT_GE(ticks, 100);
     EXPECT_TRUE(cancelShown);
     EXPECT_FALSE(m_mainWindow->control(app::kCancelWaitButton)->isVisible());
@@ -80,7 +80,7 @@ TEST_F(LiveWindowTest, SignInHeldThreeSecondsLeavesTheWindowTickingAndDeaf) {
 TEST_F(LiveWindowTest, EscapeDuringADeletionKeepsTheUnconfirmedRows) {
     runtime::Window& window = m_mainWindow->window();
     signIn();
-    ASSERT_EQ(runtime::userKey(), kKey);
+    ASSERT_EQ(m_mainWindow->signedInKey(), kKey);
     ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kDeviceList) == 1; }));
     auto* devices = control<QAbstractItemView>(controls::kDeviceList);
     m_mainWindow->syncViews();

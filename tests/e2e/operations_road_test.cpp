@@ -75,7 +75,7 @@ TEST_F(OperationsRoadTest, StatisticsLightingAndClearingPulledOutPorts) {
 
     QTest::keyClicks(control<QLineEdit>(controls::kKeyBox), QString::fromStdString(kKey));
     QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
-    ASSERT_EQ(runtime::userKey(), kKey);
+    ASSERT_EQ(m_mainWindow->signedInKey(), kKey);
     ASSERT_TRUE(pumpUntil([&] { return linesContaining(QStringLiteral("刷新完成")) == 1; }));
 
     // The first statistics pass follows the refresh at once.

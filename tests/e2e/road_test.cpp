@@ -61,7 +61,7 @@ TEST_F(RoadTest, SignInListLatestTasksAndCheckByKeyword) {
     QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
     EXPECT_EQ(control<QLabel>(controls::kSignInMessage)->text(),
               QStringLiteral("验证成功！准备初始化中..."));
-    EXPECT_EQ(runtime::userKey(), kKey);
+    EXPECT_EQ(m_mainWindow->signedInKey(), kKey);
     EXPECT_EQ(m_mainWindow->control(controls::kSignInPanel)->x(), 1999);
 
     // The pools arrive in the device list.

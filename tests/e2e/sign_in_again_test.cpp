@@ -34,7 +34,7 @@ TEST_F(SignInAgainTest, NewSignInReplacesTheOldOnesPoolsAndTheRouteSurvivesARest
     const auto signInWith = [&](const char* key) {
         control<QLineEdit>(controls::kKeyBox)->setText(QString::fromLatin1(key));
         QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
-        ASSERT_EQ(runtime::userKey(), key);
+        ASSERT_EQ(m_mainWindow->signedInKey(), key);
         ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kPoolSummaryList) == 1; }));
     };
 
@@ -82,7 +82,7 @@ TEST_F(SignInAgainTest, SignInAgainDuringARefreshEndsEverythingTheOldSignInStart
     m_sim->setFault(sim::Endpoint::PoolList, sim::Fault{.latencyMs = 1500});
     keyBox->setText(QStringLiteral("first-key"));
     QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
-    ASSERT_EQ(runtime::userKey(), "first-key");
+    ASSERT_EQ(m_mainWindow->signedInKey(), "first-key");
     m_mainWindow->menuItem(controls::kDeviceMenu, "重新登录")->trigger();
     QTest::qWait(1200); // the pool list arrives meanwhile
     m_sim->clearFaults();

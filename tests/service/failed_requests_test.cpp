@@ -62,7 +62,7 @@ TEST_P(FailedRequestTest, EveryOperationFollowsTheRule) {
 
     // An empty pool list is no pool list.
     const auto poolLines =
-        failureLinesOf(sim::Endpoint::PoolList, [this] { service::refreshPools(m_window); });
+        failureLinesOf(sim::Endpoint::PoolList, [this] { service::refreshPools(*m_session); });
     EXPECT_THAT(poolLines,
                 ElementsAre(gbk("请求失败（刷新卡池列表）：") +
                             GetParam().happened.value_or(gbk("服务器没有返回内容 (HTTP 200 OK)"))));
@@ -70,17 +70,17 @@ TEST_P(FailedRequestTest, EveryOperationFollowsTheRule) {
 
     m_window.setSelectedRow(controls::kDeviceList, m_window.appendRow(controls::kDeviceList, "A1"));
     m_window.setCellText(controls::kDeviceList, 0, 1, "before");
-    EXPECT_THAT(
-        failureLinesOf(sim::Endpoint::Ports, [this] { service::markPoolsWithNewTasks(m_window); }),
-        saysFailureOf("标记新任务"));
+    EXPECT_THAT(failureLinesOf(sim::Endpoint::Ports,
+                               [this] { service::markPoolsWithNewTasks(*m_session); }),
+                saysFailureOf("标记新任务"));
     EXPECT_THAT(column(controls::kDeviceList, 1), ElementsAre("before"));
 
-    EXPECT_THAT(failureLinesOf(sim::Endpoint::Ports, [this] { service::listPorts(m_window); }),
+    EXPECT_THAT(failureLinesOf(sim::Endpoint::Ports, [this] { service::listPorts(*m_session); }),
                 saysFailureOf("查看最新任务"));
     EXPECT_THAT(column(controls::kPortList, 0), IsEmpty());
 
     EXPECT_THAT(
-        failureLinesOf(sim::Endpoint::SlotInfo, [this] { service::listUnseatedSlots(m_window); }),
+        failureLinesOf(sim::Endpoint::SlotInfo, [this] { service::listUnseatedSlots(*m_session); }),
         saysFailureOf("查看没插好端口"));
     EXPECT_THAT(column(controls::kPortList, 0), IsEmpty());
 
@@ -89,7 +89,7 @@ TEST_P(FailedRequestTest, EveryOperationFollowsTheRule) {
         m_window.appendRow(controls::kPortList, port);
     }
     EXPECT_THAT(failureLinesOf(sim::Endpoint::DeleteBatch,
-                               [this] { service::deletePortsInBatches(m_window); }),
+                               [this] { service::deletePortsInBatches(*m_session); }),
                 saysFailureOf("已拔出清除"));
     if (fails()) {
         EXPECT_THAT(column(controls::kPortList, 0), ElementsAre("A1.01", "A1.02"));
@@ -133,7 +133,7 @@ TEST_F(OversizedReplyTest, IsRefusedWithALineAndChangesNothing) {
     m_sim->setFault(sim::Endpoint::SignIn, {.hugeReplyMegabytes = 2});
     service::signIn(m_window);
     m_sim->setFault(sim::Endpoint::Ports, {.hugeReplyMegabytes = 65});
-    service::listPorts(m_window);
+    service::listPorts(*m_session);
 
     EXPECT_EQ(m_window.text(controls::kSignInMessage), gbk("网络有问题，请检查网络环境！"));
     EXPECT_THAT(column(controls::kPortList, 0), IsEmpty());

@@ -126,20 +126,20 @@ protected:
             service::signIn(m_window);
             return;
         case Op::PoolRefresh:
-            return service::refreshPools(m_window);
+            return service::refreshPools(*m_session);
         case Op::PortListing:
-            return service::listPorts(m_window);
+            return service::listPorts(*m_session);
         case Op::SlotListing:
-            return service::listUnseatedSlots(m_window);
+            return service::listUnseatedSlots(*m_session);
         case Op::Led:
-            return service::lightPortLed(m_window, 0);
+            return service::lightPortLed(*m_session, 0);
         case Op::Deletion:
-            return service::deletePortsInBatches(m_window);
+            return service::deletePortsInBatches(*m_session);
         case Op::StatsWatch: {
             // Two passes: a pool unreadable twice in a row goes stale.
             service::StatsFreshness freshness;
-            service::readPoolStatisticsOnce(m_window, freshness);
-            service::readPoolStatisticsOnce(m_window, freshness);
+            service::readPoolStatisticsOnce(*m_session, freshness);
+            service::readPoolStatisticsOnce(*m_session, freshness);
             return;
         }
         }

@@ -35,7 +35,7 @@ TEST_F(LedTest, LightsOnTheFirstOkWithTheModesDuration) {
     for (const auto& [mode, total] : {std::pair{2, "600000"}, std::pair{1, "1200000"}}) {
         m_sim->clearRequestLog();
         runtime::ledMode = mode;
-        service::lightPortLed(m_window, 0);
+        service::lightPortLed(*m_session, 0);
         const auto sent = requests(sim::Endpoint::LedLight);
         ASSERT_THAT(sent, SizeIs(1)) << "mode " << mode;
         EXPECT_EQ(sent[0].path, "/sinterface/ledLight");
@@ -53,13 +53,13 @@ TEST_F(LedTest, LightsOnTheFirstOkWithTheModesDuration) {
 
 TEST_F(LedTest, OkMustAppearInUpperCase) {
     answerRaw(sim::Endpoint::LedLight, "NOT OK");
-    service::lightPortLed(m_window, 0);
+    service::lightPortLed(*m_session, 0);
     EXPECT_THAT(requests(sim::Endpoint::LedLight), SizeIs(1));
     EXPECT_THAT(log(), ElementsAre(gbk("A1.01点亮成功")));
 
     m_sim->clearRequestLog();
     answerRaw(sim::Endpoint::LedLight, "ok");
-    service::lightPortLed(m_window, 0);
+    service::lightPortLed(*m_session, 0);
     EXPECT_THAT(requests(sim::Endpoint::LedLight), SizeIs(3));
     EXPECT_THAT(log(), ElementsAre(gbk("A1.01点亮成功"), FailureLineFor("A1.01点亮")));
 }
@@ -69,7 +69,7 @@ TEST_F(LedTest, OkMustAppearInUpperCase) {
 TEST_F(LedTest, GivesUpAfterThreeTriesHalfASecondApartAndSaysWhy) {
     answerRaw(sim::Endpoint::LedLight, "FAIL\r\nsecond line");
     const auto start = std::chrono::steady_clock::now();
-    std::thread lighting([this] { service::lightPortLed(m_window, 0); });
+    std::thread lighting([this] { service::lightPortLed(*m_session, 0); });
     ASSERT_TRUE(eventually([&] { return requests(sim::Endpoint::LedLight).size() == 1; }));
     m_window.setCellText(controls::kPortList, 0, 0, "B2.09");
     lighting.join();
@@ -106,7 +106,7 @@ TEST_F(LedTest, GiveUpLineSaysWhatHappenedInOneLine) {
           Case{{.refuseShare = 1.0}, prefix + http::failureMessage(http::Failure::NoResponse)}}) {
         const std::size_t before = log().size();
         m_sim->setFault(sim::Endpoint::LedLight, c.fault);
-        service::lightPortLed(m_window, 0);
+        service::lightPortLed(*m_session, 0);
         ASSERT_THAT(log(), SizeIs(before + 1));
         EXPECT_EQ(log().back(), c.line);
     }
@@ -114,9 +114,9 @@ TEST_F(LedTest, GiveUpLineSaysWhatHappenedInOneLine) {
 
 TEST_F(LedTest, SendsThePortNameOfItsOwnRow) {
     m_window.appendRow(controls::kPortList, "A1.02");
-    service::lightPortLed(m_window, 1);
+    service::lightPortLed(*m_session, 1);
     answerRaw(sim::Endpoint::LedLight, "OK");
-    service::lightPortLed(m_window, 7); // no such row: an empty slot, judged by the reply
+    service::lightPortLed(*m_session, 7); // no such row: an empty slot, judged by the reply
 
     const auto sent = requests(sim::Endpoint::LedLight);
     ASSERT_THAT(sent, SizeIs(2));

@@ -19,10 +19,11 @@ TEST_F(PoolRefreshTest, AddsTheServicePoolsToBothLists) {
     m_sim->addPool(Text(kKey), "A1");
     m_sim->addPool(Text(kKey), gbk("卡池乚二")); // "乚" ends in the byte "]"
 
-    service::refreshPools(m_window);
+    service::refreshPools(*m_session);
 
     EXPECT_THAT(column(controls::kDeviceList, 0), ElementsAre("A1", gbk("卡池乚二")));
     EXPECT_THAT(column(controls::kPoolSummaryList, 0), ElementsAre("A1", gbk("卡池乚二")));
+    EXPECT_THAT(m_session->snapshot().pools(), ElementsAre("A1", gbk("卡池乚二")));
     EXPECT_THAT(m_window.lines(controls::kLogPanel),
                 ElementsAre(gbk("刷新中....."), gbk("刷新完成")));
     EXPECT_EQ(requests(sim::Endpoint::PoolList).at(0).query, "uKey=key-7");
@@ -47,7 +48,7 @@ TEST_P(PoolReplyTest, AddsOnlyNewAcceptedPools) {
         m_window.appendRow(controls::kPoolSummaryList, row);
     }
 
-    service::refreshPools(m_window);
+    service::refreshPools(*m_session);
 
     EXPECT_EQ(column(controls::kDeviceList, 0), param.expected);
     EXPECT_EQ(column(controls::kPoolSummaryList, 0), param.expected);
@@ -70,7 +71,7 @@ TEST_F(PoolRefreshTest, EmptyArrayStillStartsTheStatisticsWatch) {
     answerRaw(sim::Endpoint::PoolList, R"({"ret":0,"data":[]})");
     m_window.appendRow(controls::kPoolSummaryList, "P");
 
-    service::refreshPools(m_window);
+    service::refreshPools(*m_session);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (requests(sim::Endpoint::StatsFile).empty() &&
@@ -84,7 +85,7 @@ TEST_F(PoolRefreshTest, EmptyArrayStillStartsTheStatisticsWatch) {
 TEST_F(PoolRefreshTest, FailedRequestIsLoggedAndTheRefreshStillFinishes) {
     refuse(sim::Endpoint::PoolList);
 
-    service::refreshPools(m_window);
+    service::refreshPools(*m_session);
 
     EXPECT_EQ(m_window.rowCount(controls::kDeviceList), 0);
     EXPECT_THAT(m_window.lines(controls::kLogPanel),

@@ -23,6 +23,9 @@ public:
     SecondBatchHookWindow(runtime::MemoryWindow& inner, std::function<void()> onSecondBatch)
         : m_inner(inner), m_onSecondBatch(std::move(onSecondBatch)) {}
 
+    bool startWorker(runtime::WorkerRoutine r, std::int32_t a = 0) override {
+        return m_inner.startWorker(std::move(r), a);
+    }
     Text text(std::string_view c) override { return m_inner.text(c); }
     void setText(std::string_view c, std::string_view t) override { m_inner.setText(c, t); }
     bool isChecked(std::string_view c) override { return m_inner.isChecked(c); }
@@ -110,7 +113,7 @@ TEST_F(PortDeletionTest, PostsEachRowAsNamePipeEncodedStatusAndTime) {
     m_window.appendRow(controls::kPortList, "A1.02");
     m_window.setCellText(controls::kPortList, 1, 1, "a b");
 
-    service::deletePortsInBatches(m_window);
+    service::deletePortsInBatches(*m_session);
 
     const auto sent = requests(sim::Endpoint::DeleteBatch);
     ASSERT_THAT(sent, SizeIs(2));
@@ -130,7 +133,7 @@ TEST_F(PortDeletionTest, RequestSequenceFollowsTheBatchesOfFiveHundred) {
     for (const auto& [rows, expected] : cases) {
         m_sim->clearRequestLog();
         listPorts(rows, "A1", false);
-        service::deletePortsInBatches(m_window);
+        service::deletePortsInBatches(*m_session);
         EXPECT_EQ(linesPerRequest(), expected) << rows << " rows";
         EXPECT_EQ(m_window.rowCount(controls::kPortList), 0);
         EXPECT_FALSE(m_window.isDisabled(controls::kPortList));
@@ -140,7 +143,7 @@ TEST_F(PortDeletionTest, RequestSequenceFollowsTheBatchesOfFiveHundred) {
 
 TEST_F(PortDeletionTest, BodiesAccumulateOverTheBatches) {
     listPorts(1200, "A1", false);
-    service::deletePortsInBatches(m_window);
+    service::deletePortsInBatches(*m_session);
     if (simRefusedALargeBody()) {
         GTEST_SKIP() << "the simulator refuses form-encoded bodies above 8 KB";
     }
@@ -158,7 +161,7 @@ TEST_F(PortDeletionTest, ARowWithoutPortNameEndsTheListAndStays) {
     m_window.setCellText(controls::kPortList, 2, 1, "kept");
     listPorts(1, "B2");
 
-    service::deletePortsInBatches(m_window);
+    service::deletePortsInBatches(*m_session);
 
     EXPECT_EQ(linesPerRequest(), (std::vector<int>{2, 2}));
     EXPECT_THAT(column(controls::kPortList, 0), ElementsAre("", "B2.0"));
@@ -172,13 +175,13 @@ TEST_F(PortDeletionTest, ClearsTheMarkOfTheFirstPortsPool) {
                              1, mark);
     }
     listPorts(1, "a1");
-    service::deletePortsInBatches(m_window);
+    service::deletePortsInBatches(*m_session);
     EXPECT_THAT(column(controls::kDeviceList, 1), ElementsAre(mark, "", mark));
 
     // A first port name without "." names no pool.
     m_window.setCellText(controls::kDeviceList, 1, 1, mark);
     m_window.appendRow(controls::kPortList, "A1");
-    service::deletePortsInBatches(m_window);
+    service::deletePortsInBatches(*m_session);
     EXPECT_THAT(column(controls::kDeviceList, 1), Each(mark));
 }
 
@@ -194,7 +197,7 @@ TEST_F(PortDeletionTest, AFailedRequestKeepsTheUnconfirmedRowsAndSaysSo) {
     // The network goes away once the service has confirmed the first batch.
     SecondBatchHookWindow window(m_window, [this] { refuse(sim::Endpoint::DeleteBatch); });
 
-    service::deletePortsInBatches(window);
+    service::deletePortsInBatches(*sessionOn(window));
 
     const auto lines = linesPerRequest();
     ASSERT_THAT(lines, SizeIs(2)); // the refused second request leaves no body in the log
@@ -221,7 +224,7 @@ TEST_F(PortDeletionTest, AFailedRepeatAfterEveryRowWasConfirmedClearsRowsAndMark
     listPorts(500, "A1", false);
     SecondBatchHookWindow window(m_window, [this] { refuse(sim::Endpoint::DeleteBatch); });
 
-    service::deletePortsInBatches(window);
+    service::deletePortsInBatches(*sessionOn(window));
 
     EXPECT_EQ(linesPerRequest(), (std::vector<int>{500, 0})); // a refused one leaves no body
     EXPECT_EQ(m_window.rowCount(controls::kPortList), 0);
@@ -235,7 +238,7 @@ TEST_F(PortDeletionTest, AFailedRepeatAfterEveryRowWasConfirmedClearsRowsAndMark
 TEST_F(PortDeletionTest, AFailedFirstRequestRemovesNothing) {
     listPorts(3);
     refuse(sim::Endpoint::DeleteBatch);
-    service::deletePortsInBatches(m_window);
+    service::deletePortsInBatches(*m_session);
     EXPECT_THAT(column(controls::kPortList, 0), ElementsAre("A1.0", "A1.1", "A1.2"));
     EXPECT_THAT(requests(sim::Endpoint::DeleteBatch), SizeIs(1));
     EXPECT_THAT(m_window.lines(controls::kLogPanel), ElementsAre(FailureLineFor("已拔出清除")));

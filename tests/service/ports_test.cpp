@@ -32,7 +32,7 @@ TEST_F(PortsTest, ListsThePendingPortsOfTheSelectedPool) {
     selectPool("A1");
     m_window.appendRow(controls::kPortList, "stale");
 
-    service::listPorts(m_window);
+    service::listPorts(*m_session);
 
     EXPECT_THAT(portRows(), ElementsAre(Row{"A1.01", gbk("未做TG"), "12:00"},
                                         Row{"A1.02", gbk("有号码"), "14:00"}));
@@ -40,6 +40,10 @@ TEST_F(PortsTest, ListsThePendingPortsOfTheSelectedPool) {
     EXPECT_FALSE(m_window.isDisabled(controls::kPortList));
     EXPECT_EQ(m_window.disableCount(controls::kPortList), 1);
     EXPECT_EQ(requests(sim::Endpoint::Ports).at(0).query, "ukey=key-7");
+    const auto shown = m_session->snapshot().portQuery("A1");
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_THAT(shown->rows, ElementsAre(service::PortRow{"A1.01", gbk("未做TG"), "12:00"},
+                                         service::PortRow{"A1.02", gbk("有号码"), "14:00"}));
 }
 
 TEST_F(PortsTest, ReadsLinesFieldsAndCodesAsBytes) {
@@ -58,7 +62,7 @@ TEST_F(PortsTest, ReadsLinesFieldsAndCodesAsBytes) {
                                         gbk("亅A1|w-z"));
     selectPool("A1");
 
-    service::listPorts(m_window);
+    service::listPorts(*m_session);
 
     // A10's port and "亅A1.10" are another pool's; names without "." are found by search.
     EXPECT_THAT(portRows(),
@@ -79,7 +83,7 @@ TEST_F(PortsTest, APoolOwnsThePortsNamedAfterItOnly) {
           std::pair{gbk("深圳"), gbk("深圳.01")}}) {
         m_window.deleteAllRows(controls::kDeviceList);
         selectPool(pool);
-        service::listPorts(m_window);
+        service::listPorts(*m_session);
         EXPECT_THAT(portRows(), ElementsAre(Row{expected, "s", "t"}));
     }
 }
@@ -88,7 +92,7 @@ TEST_F(PortsTest, WithoutSelectionListsEveryNamedPort) {
     answerRaw(sim::Endpoint::Ports, "A1.01|a-1\r\n|b-2\r\nB2.01|c-3");
     m_window.appendRow(controls::kDeviceList, "A1");
 
-    service::listPorts(m_window);
+    service::listPorts(*m_session);
 
     EXPECT_THAT(portRows(), ElementsAre(Row{"A1.01", "a", "1"}, Row{"B2.01", "c", "3"}));
 }
@@ -118,7 +122,8 @@ TEST_P(FailedListingTest, KeepsTheListedPortsChecksAndCount) {
     m_window.setCheckState(controls::kPortList, 1, 1);
     m_window.setText(controls::kPortCountLabel, gbk("端口数量：2"));
 
-    listing == Listing::Ports ? service::listPorts(m_window) : service::listUnseatedSlots(m_window);
+    listing == Listing::Ports ? service::listPorts(*m_session)
+                              : service::listUnseatedSlots(*m_session);
 
     EXPECT_THAT(portRows(), ElementsAre(Row{"A1.01", gbk("未做TG"), "12:00"},
                                         Row{"A1.02", gbk("未做TG"), "12:00"}));
@@ -147,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(Faults, FailedListingTest,
 
 TEST_F(PortsTest, QueryPortsEscapesOnlyWhatWouldChangeTheQuery) {
     m_sim->addPendingPort("k%41", "A1.01", "s", "t");
-    EXPECT_THAT(service::queryPorts("k%41").body, testing::StartsWith("A1.01|"));
+    EXPECT_THAT(service::queryPorts(service::endpoints().netherlands, "k%41").body,
+                testing::StartsWith("A1.01|"));
     EXPECT_EQ(requests(sim::Endpoint::Ports).at(0).query, "ukey=k%2541");
 }
 

@@ -39,17 +39,19 @@ TEST_F(QueryValuesTest, EveryOperationSendsTheKeyAndNamesIntact) {
     }
 
     m_window.setText(controls::kKeyBox, key);
-    service::signIn(m_window);
+    const std::shared_ptr<service::Session> session = service::signIn(m_window);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(session->key(), key);
     ASSERT_TRUE(waitForLine(gbk("刷新完成")));
     EXPECT_THAT(column(controls::kDeviceList, 0), ElementsAre(pool));
     m_window.setSelectedRow(controls::kDeviceList, 0);
 
-    service::listUnseatedSlots(m_window);
+    service::listUnseatedSlots(*session);
     EXPECT_THAT(column(controls::kPortList, 0), ElementsAre(port));
-    service::listPorts(m_window);
+    service::listPorts(*session);
     EXPECT_THAT(column(controls::kPortList, 0), ElementsAre(port));
-    service::lightPortLed(m_window, 0);
-    service::deletePortsInBatches(m_window);
+    service::lightPortLed(*session, 0);
+    service::deletePortsInBatches(*session);
     EXPECT_THAT(m_sim->pendingPorts(key), testing::IsEmpty());
 
     const auto onlyQuery = [this](sim::Endpoint endpoint) {

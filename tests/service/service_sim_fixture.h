@@ -6,6 +6,7 @@
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
+#include "service/session.h"
 #include "sim/simulator.h"
 #include "support/memory_window.h"
 #include "support/test_simulator.h"
@@ -36,14 +37,20 @@ protected:
         ASSERT_TRUE(m_sim->running()) << m_sim->error();
         service::setEndpoints(
             service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine()));
-        runtime::setRouteHost(service::endpoints().netherlands);
-        runtime::setUserKey(Text(kKey));
         m_sim->addUser(Text(kKey));
+        m_session = sessionOn(m_window);
+    }
+
+    // A session signed in with kKey on the Netherlands route, whose work acts on window.
+    static std::shared_ptr<service::Session> sessionOn(runtime::Window& window) {
+        return service::Session::start(window, service::endpoints().netherlands, Text(kKey));
     }
 
     void TearDown() override {
         // The workers the test started against the window (a statistics watch) stop with it,
         // before the simulator goes.
+        m_session->end();
+        m_session.reset();
         m_ownedWindow.reset();
         m_sim->stop();
     }
@@ -118,6 +125,7 @@ protected:
     std::unique_ptr<runtime::MemoryWindow> m_ownedWindow =
         std::make_unique<runtime::MemoryWindow>();
     runtime::MemoryWindow& m_window = *m_ownedWindow;
+    std::shared_ptr<service::Session> m_session;
 };
 
 // The log line of a failed request starts with what failed and carries the engine's message.

@@ -9,12 +9,13 @@ class SignInTest : public ServiceSimTest {};
 TEST_F(SignInTest, AcceptedKeySignsInAndRefreshesThePools) {
     m_sim->addPool(Text(kKey), "A1");
     m_sim->addPool(Text(kKey), "B2");
-    runtime::setUserKey("old-key");
     m_window.setText(controls::kKeyBox, kKey);
 
-    service::signIn(m_window);
+    const std::shared_ptr<service::Session> session = service::signIn(m_window);
 
-    EXPECT_EQ(runtime::userKey(), kKey);
+    ASSERT_NE(session, nullptr);
+    EXPECT_EQ(session->key(), kKey);
+    EXPECT_EQ(session->routeHost(), service::endpoints().netherlands);
     EXPECT_EQ(m_window.text(controls::kSignInMessage), gbk("验证成功！准备初始化中..."));
     EXPECT_EQ(m_window.left(controls::kSignInPanel), 1999);
     ASSERT_TRUE(waitForLine(gbk("刷新完成")));
@@ -36,15 +37,20 @@ TEST_P(SignInReplyTest, CaptionFollowsTheMarker) {
     if (param.reply) {
         answerRaw(sim::Endpoint::SignIn, *param.reply);
     } else {
-        runtime::setRouteHost("127.0.0.1:1");
+        service::Endpoints nowhere = service::endpoints();
+        nowhere.netherlands = "127.0.0.1:1";
+        service::setEndpoints(nowhere);
     }
     m_window.setText(controls::kKeyBox, "new-key");
 
-    service::signIn(m_window);
+    const std::shared_ptr<service::Session> session = service::signIn(m_window);
 
     const bool signedIn = m_window.left(controls::kSignInPanel) == 1999;
     EXPECT_EQ(m_window.text(controls::kSignInMessage), gbk(param.caption));
-    EXPECT_EQ(runtime::userKey(), signedIn ? "new-key" : kKey);
+    EXPECT_EQ(session != nullptr, signedIn);
+    if (session) {
+        EXPECT_EQ(session->key(), "new-key");
+    }
     if (signedIn) {
         EXPECT_TRUE(waitForLine(gbk("刷新完成")));
     } else if (param.reply && !param.reply->empty()) {

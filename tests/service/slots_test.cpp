@@ -27,7 +27,7 @@ TEST_F(SlotsTest, ListsTheSlotsOfTheSelectedPoolWithoutACard) {
     m_window.setSelectedRow(controls::kDeviceList, m_window.appendRow(controls::kDeviceList, "A1"));
     m_window.appendRow(controls::kPortList, "stale");
 
-    service::listUnseatedSlots(m_window);
+    service::listUnseatedSlots(*m_session);
 
     EXPECT_THAT(portRows(),
                 testing::ElementsAre(Row{"A1.01", m_hint, ""}, Row{"A1.03", m_hint, ""}));
@@ -40,7 +40,7 @@ TEST_F(SlotsTest, ReadsRecordsByTheirMarkers) {
                                        R"({"slot":"","iccid":""},)" +
                                            gbk(R"({"slot":"亇7","iccid":""})") + "]}");
 
-    service::listUnseatedSlots(m_window); // no pool selected
+    service::listUnseatedSlots(*m_session); // no pool selected
 
     EXPECT_THAT(portRows(),
                 testing::ElementsAre(Row{"3", m_hint, ""}, Row{gbk("亇7"), m_hint, ""}));

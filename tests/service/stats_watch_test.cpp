@@ -58,7 +58,7 @@ TEST_F(StatsWatchTest, OnePassFillsValidRecordsThenEndsAfterItsWaitOnXxx) {
     addPoolRow("xxx", std::nullopt);
 
     const auto start = std::chrono::steady_clock::now();
-    std::thread watch([this] { service::watchPoolStatistics(m_window); });
+    std::thread watch([this] { service::watchPoolStatistics(*m_session); });
     watch.join();
     const auto elapsed = std::chrono::steady_clock::now() - start;
 
@@ -90,7 +90,7 @@ TEST_F(StatsWatchTest, APoolUnreadableTwoPassesRunningIsGreyedAndReportedOncePer
     const int c3 = addPoolRow("C3", std::nullopt); // the server never has its file
     const auto pass = [&] {
         const std::size_t before = m_window.lines(controls::kLogPanel).size();
-        service::readPoolStatisticsOnce(m_window, freshness);
+        service::readPoolStatisticsOnce(*m_session, freshness);
         auto lines = m_window.lines(controls::kLogPanel);
         lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(before));
         return lines;
@@ -151,10 +151,10 @@ TEST_F(StatsWatchTest, RecordsFollowTheirPoolAndAnEndedSessionEndsTheWatch) {
     addPoolRow("A1", "100-0-5-80-15-60-3-8-40-20-10-5");
     addPoolRow("B2", "200-0-5-80-15-60-3-8-40-20-10-5");
     m_sim->setFault(sim::Endpoint::StatsFile, sim::Fault{.latencyMs = 400});
-    const auto session = service::Session::start(m_window, "unused", Text(kKey));
+    const auto session = sessionOn(m_window);
     std::atomic<bool> watchEnded{false};
     ASSERT_TRUE(session->startWorker([&watchEnded](service::Session& s) {
-        service::watchPoolStatistics(s.window());
+        service::watchPoolStatistics(s);
         watchEnded = true;
     }));
     // While A1's record is on its way, the list is built anew with B2 above it.
@@ -188,8 +188,9 @@ TEST_F(StatsWatchTest, AWindowThatGoesStopsItsWatchMidRequest) {
     runtime::MemoryWindow& watched = *window;
     watched.appendRow(controls::kPoolSummaryList, "A1");
     std::atomic<bool> watchEnded{false};
-    ASSERT_TRUE(watched.startWorker([&watched, &watchEnded](std::int32_t) {
-        service::watchPoolStatistics(watched);
+    const auto session = sessionOn(watched);
+    ASSERT_TRUE(session->startWorker([&watchEnded](service::Session& watching) {
+        service::watchPoolStatistics(watching);
         watchEnded = true;
     }));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // the request is under way

@@ -29,7 +29,7 @@ TEST_F(TaskMarksTest, MarksThePoolsThatOwnAPendingPort) {
         m_sim->addPendingPort(Text(kKey), port, gbk("未做TG"), "12:00");
     }
 
-    service::markPoolsWithNewTasks(m_window);
+    service::markPoolsWithNewTasks(*m_session);
 
     // Case-sensitive; an empty pool name owns every port.
     EXPECT_THAT(column(controls::kDeviceList, 1),
@@ -43,7 +43,7 @@ TEST_F(TaskMarksTest, AFailedQueryMarksNothing) {
     m_sim->addPendingPort(Text(kKey), "A1.01", gbk("未做TG"), "12:00");
     refuse(sim::Endpoint::Ports);
 
-    service::markPoolsWithNewTasks(m_window);
+    service::markPoolsWithNewTasks(*m_session);
 
     EXPECT_THAT(column(controls::kDeviceList, 1), testing::Each(Text("before")));
     EXPECT_THAT(m_window.lines(controls::kLogPanel), ElementsAre(FailureLineFor("标记新任务")));

@@ -1,0 +1,41 @@
+#pragma once
+// The last values a session showed: its pools, the last port query per pool with the time it was
+// read, the statistics per pool. Updated by the showing halves; read by whatever needs to know
+// what the operator sees (alerts, search, export, history) without looking at a widget.
+// Thread-safe: workers write, the window's thread reads copies.
+
+#include "service/values.h"
+
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace service {
+
+class Snapshot final {
+public:
+    struct PortQuery {
+        std::vector<PortRow> rows; // as listed: the pool's own ports, in the reply's order
+        std::chrono::system_clock::time_point readAt;
+    };
+
+    void addPools(const std::vector<Text>& pools);
+    std::vector<Text> pools() const;
+
+    void setPortQuery(std::string_view pool, PortQuery query);
+    std::optional<PortQuery> portQuery(std::string_view pool) const;
+
+    void setStatistics(const PoolStatistics& statistics);
+    std::optional<PoolStatistics> statistics(std::string_view pool) const;
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Text> m_pools;
+    std::map<Text, PortQuery, std::less<>> m_portQueries;
+    std::map<Text, PoolStatistics, std::less<>> m_statistics;
+};
+
+} // namespace service
