@@ -10,12 +10,21 @@ namespace service {
 
 namespace {
 
+// The device list is asked about each name as it stands then (rows the operator's other
+// commands add or remove meanwhile count), and finds it without scanning. The filter box is read
+// once, when the first new name needs it: a read waits for the window's thread, and one refresh
+// applies one filter to all its pools.
 void addNewPools(runtime::Window& window, const TextList& names) {
+    Text filter;
+    bool filterRead = false;
     for (const Text& name : names) {
         if (name == "," || window.findRow(controls::kDeviceList, name) >= 0) {
             continue;
         }
-        const Text filter = window.text(controls::kFilterBox);
+        if (!filterRead) {
+            filter = window.text(controls::kFilterBox);
+            filterRead = true;
+        }
         if (!filter.empty() && runtime::findText(name, filter) < 0) {
             continue;
         }
