@@ -64,7 +64,6 @@ double processCpuSeconds() {
     };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
-#endif
 
 std::size_t statsRequests(bench::Bench& bench) {
     std::size_t count = 0;
@@ -73,6 +72,8 @@ std::size_t statsRequests(bench::Bench& bench) {
     }
     return count;
 }
+
+#endif
 
 } // namespace
 
