@@ -1,73 +1,54 @@
 #pragma once
-// Shared pieces of the service benchmarks: a simulator on loopback with the client pointed at
-// it, the window the operations drive (the real Qt window when the app is built), and a bare
-// libcurl client sending the same requests for comparison.
+// The frame of the service benchmarks that measure against a floor: a simulator with the client
+// pointed at it (bench_support.h), the window the operations drive (the real Qt window when the
+// app is built, else the in-memory one) and the bare client that sends the same requests.
+
+#include "bare_client.h"
+#include "bench_support.h"
+#include "service/endpoints.h"
+#include "service/session.h"
 
 #include "runtime/state.h"
 #include "runtime/threads.h"
-#include "service/endpoints.h"
-#include "service/session.h"
-#include "sim/simulator.h"
 #include "support/memory_window.h"
-
-#include <curl/curl.h>
 
 #ifdef POOLDESK_BENCH_WITH_APP
 #include "app/main_window.h"
 
 #include <QApplication>
 #include <QDir>
-#else
-#include <QCoreApplication>
 #endif
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace bench {
 
-using Clock = std::chrono::steady_clock;
+using benchsupport::Clock;
+using benchsupport::median;
+using benchsupport::secondsOf;
 inline const std::string kKey = "bench-key";
-
-inline double secondsOf(const std::function<void()>& work) {
-    const auto start = Clock::now();
-    work();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-inline double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The simulator, the Qt application object and the window under test.
 class Bench final {
 public:
     Bench(int& argc, char** argv) {
 #ifdef POOLDESK_BENCH_WITH_APP
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
         m_app = std::make_unique<QApplication>(argc, argv);
 #else
-        m_app = std::make_unique<QCoreApplication>(argc, argv);
+        (void)argc;
+        (void)argv;
 #endif
-        sim::Options options;
-        options.servicePorts = {0};
-        options.statsPort = 0;
-        m_sim = std::make_unique<sim::Simulator>(options);
-        if (!m_sim->start()) {
-            std::fprintf(stderr, "simulator: %s\n", m_sim->error().c_str());
+        runtime::initProcessState();
+        m_sim = benchsupport::startSimulator(kKey);
+        if (!m_sim) {
             std::exit(1);
         }
-        runtime::initProcessState();
-        const auto endpoints =
-            service::applyEndpointOverride(service::defaultEndpoints(), m_sim->endpointsLine());
-        service::setEndpoints(endpoints);
 #ifdef POOLDESK_BENCH_WITH_APP
         m_mainWindow = std::make_unique<app::MainWindow>(app::MainWindowOptions{
             .settingsFile = QDir::tempPath().toStdString() + "/pooldesk-bench-pz.ini",
@@ -82,19 +63,13 @@ public:
         m_window = m_memoryWindow.get();
         m_windowName = "in-memory window";
 #endif
-        m_session = service::Session::start(*m_window, endpoints.netherlands, kKey);
         if (runtime::ledLock.load() == 0) {
             runtime::ledLock = runtime::createLock();
         }
-        m_sim->addUser(kKey);
-        curl_global_init(CURL_GLOBAL_DEFAULT);
+        m_session = service::Session::start(*m_window, service::endpoints().netherlands, kKey);
     }
 
-    ~Bench() {
-        curl_global_cleanup();
-    }
-
-    sim::Simulator& sim() {
+    support::TestSimulator& sim() {
         return *m_sim;
     }
     runtime::Window& window() {
@@ -107,16 +82,21 @@ public:
     const char* windowName() const {
         return m_windowName;
     }
+    BareClient& bare() {
+        return m_bare;
+    }
 
     // Lets the GUI thread's timers run (the views follow their lists) for a moment.
     void processEvents() {
+#ifdef POOLDESK_BENCH_WITH_APP
         QCoreApplication::processEvents();
+#endif
     }
 
 private:
-    std::unique_ptr<QCoreApplication> m_app;
-    std::unique_ptr<sim::Simulator> m_sim;
+    std::unique_ptr<support::TestSimulator> m_sim;
 #ifdef POOLDESK_BENCH_WITH_APP
+    std::unique_ptr<QApplication> m_app;
     std::unique_ptr<app::MainWindow> m_mainWindow;
 #else
     std::unique_ptr<runtime::MemoryWindow> m_memoryWindow;
@@ -124,33 +104,7 @@ private:
     runtime::Window* m_window = nullptr;
     std::shared_ptr<service::Session> m_session;
     const char* m_windowName = "";
+    BareClient m_bare;
 };
-
-inline size_t collectBody(char* data, size_t size, size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
-
-// One request the way the engine makes it: its own handle and connection. Returns the body.
-inline std::string bareRequest(const std::string& url, const std::string* postBody) {
-    std::string reply;
-    CURL* handle = curl_easy_init();
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collectBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &reply);
-    curl_slist* headers = nullptr;
-    if (postBody) {
-        // The engine sends its body at once; so does this loop (no 100-continue round trip).
-        headers = curl_slist_append(headers, "Expect:");
-        curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers);
-        curl_easy_setopt(handle, CURLOPT_POSTFIELDS, postBody->data());
-        curl_easy_setopt(handle, CURLOPT_POSTFIELDSIZE_LARGE,
-                         static_cast<curl_off_t>(postBody->size()));
-    }
-    curl_easy_perform(handle);
-    curl_easy_cleanup(handle);
-    curl_slist_free_all(headers);
-    return reply;
-}
 
 } // namespace bench

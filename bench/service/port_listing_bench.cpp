@@ -1,8 +1,14 @@
 // Lists a pool with 20,000 pending ports (listPorts up to the count label) through the in-memory
-// window and, when the app is built, through the Qt main window; compares with a bare libcurl
-// fetch and parse of the same reply, and reports the resident memory the listing adds.
+// window and, when the app is built, through the Qt main window; compares with a bare fetch (over
+// libcurl; WinHTTP on Windows) and parse of the same reply, and reports the resident memory the
+// listing adds.
+//
+//   pooldesk_bench_service_port_listing [--ports 20000] [--runs 5]
 
+#include "bare_client.h"
+#include "bench_args.h"
 #include "bench_support.h"
+
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/threads.h"
@@ -10,8 +16,6 @@
 #include "service/operations.h"
 #include "service/requests.h"
 #include "support/memory_window.h"
-
-#include <curl/curl.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -23,8 +27,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
-#else
-#include <QCoreApplication>
 #endif
 
 namespace {
@@ -34,26 +36,10 @@ using benchsupport::median;
 using benchsupport::millisecondsSince;
 using benchsupport::residentKilobytes;
 
-constexpr int kPorts = 20000;
-constexpr int kRuns = 5;
+int g_ports = 20000;
+int g_runs = 5;
 const std::string kKey = "bench-key";
 const std::string kPool = "P1";
-
-std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
-
-std::string curlGet(const std::string& url) {
-    std::string body;
-    CURL* curl = curl_easy_init();
-    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-    curl_easy_perform(curl);
-    curl_easy_cleanup(curl);
-    return body;
-}
 
 struct PortRow {
     std::string port, status, time;
@@ -78,9 +64,13 @@ void printFigure(const char* what, double value, const char* unit) {
     std::printf("%-58s %10.1f %s\n", what, value, unit);
 }
 
+void printRatio(const char* what, double value) {
+    std::printf("%-58s %10.2f\n", what, value);
+}
+
 double benchMemoryWindow(long& addedKilobytes) {
     std::vector<double> times;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < g_runs; ++run) {
         runtime::MemoryWindow window;
         window.setSelectedRow(controls::kDeviceList,
                               window.appendRow(controls::kDeviceList, kPool));
@@ -94,7 +84,7 @@ double benchMemoryWindow(long& addedKilobytes) {
             addedKilobytes = residentKilobytes() - before;
         }
         if (window.text(controls::kPortCountLabel) !=
-            runtime::gbk("端口数量：") + std::to_string(kPorts)) {
+            runtime::gbk("端口数量：") + std::to_string(g_ports)) {
             std::fprintf(stderr, "in-memory listing is incomplete\n");
             std::exit(1);
         }
@@ -102,15 +92,15 @@ double benchMemoryWindow(long& addedKilobytes) {
     return median(times);
 }
 
-double benchBareCurl() {
+double benchBare(bench::BareClient& client) {
     const std::string url =
         service::serviceUrl(service::endpoints().netherlands, "/sinterface/port/get?ukey=" + kKey);
     std::vector<double> times;
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < g_runs; ++run) {
         const auto start = Clock::now();
-        const auto rows = parsePorts(curlGet(url), kPool);
+        const auto rows = parsePorts(client.request(url, nullptr), kPool);
         times.push_back(millisecondsSince(start));
-        if (rows.size() != kPorts) {
+        if (rows.size() != static_cast<std::size_t>(g_ports)) {
             std::fprintf(stderr, "bare fetch parsed %zu rows\n", rows.size());
             std::exit(1);
         }
@@ -141,7 +131,7 @@ QtFigures benchQtWindow() {
     std::vector<double> synced;
     QtFigures figures;
     const auto session = service::Session::start(window, service::endpoints().netherlands, kKey);
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < g_runs; ++run) {
         const long before = residentKilobytes();
         std::atomic<bool> done{false};
         const auto start = Clock::now();
@@ -159,7 +149,7 @@ QtFigures benchQtWindow() {
         if (run == 0) {
             figures.addedKilobytes = residentKilobytes() - before;
         }
-        if (window.rowCount(controls::kPortList) != kPorts) {
+        if (window.rowCount(controls::kPortList) != g_ports) {
             std::fprintf(stderr, "Qt listing has %d rows\n", window.rowCount(controls::kPortList));
             std::exit(1);
         }
@@ -170,6 +160,17 @@ QtFigures benchQtWindow() {
 }
 #endif
 
+// One scenario text: the simulator takes it in one exchange, also when it runs in another process.
+std::string pendingPortsScenario() {
+    std::string scenario;
+    scenario.reserve(static_cast<std::size_t>(g_ports) * 40);
+    for (int i = 0; i < g_ports; ++i) {
+        scenario +=
+            "task " + kKey + " " + kPool + "." + std::to_string(10000 + i) + " 未做TG 12:00\n";
+    }
+    return scenario;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -178,40 +179,37 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-#else
-    QCoreApplication application(argc, argv);
 #endif
+    g_ports = benchargs::sizeOption(argc, argv, "ports", g_ports);
+    g_runs = benchargs::sizeOption(argc, argv, "runs", g_runs);
     runtime::initProcessState();
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    sim::Simulator simulator(benchsupport::loopbackOptions());
-    if (!benchsupport::startSimulator(simulator)) {
+    bench::BareClient bareClient;
+    const auto simulator = benchsupport::startSimulator(kKey);
+    std::string scenarioError;
+    if (!simulator || !simulator->loadScenarioText(pendingPortsScenario(), &scenarioError)) {
+        std::fprintf(stderr, "no simulator with the ports: %s\n", scenarioError.c_str());
         return 1;
     }
-    for (int i = 0; i < kPorts; ++i) {
-        simulator.addPendingPort(kKey, kPool + "." + std::to_string(10000 + i),
-                                 runtime::gbk("未做TG"), "12:00");
-    }
     const std::string reply = service::queryPorts(service::endpoints().netherlands, kKey).body;
-    std::printf("pending-port reply: %d ports, %zu bytes; median of %d runs\n", kPorts,
-                reply.size(), kRuns);
+    std::printf("pending-port reply: %d ports, %zu bytes; median of %d runs\n", g_ports,
+                reply.size(), g_runs);
 
     long memoryAdded = 0;
     const double memoryWindow = benchMemoryWindow(memoryAdded);
-    const double bare = benchBareCurl();
+    const double bare = benchBare(bareClient);
     printFigure("listPorts, in-memory window", memoryWindow, "ms");
-    printFigure("bare libcurl fetch + parse", bare, "ms");
-    printFigure("ratio in-memory / bare", memoryWindow / bare, "");
+    printFigure((std::string(bench::kFloorName) + ": fetch + parse").c_str(), bare, "ms");
+    printRatio("ratio in-memory / bare (under Wine, WinHTTP: target <= 1.3)", memoryWindow / bare);
     printFigure("resident memory added by a listing, in-memory window", memoryAdded / 1024.0, "MB");
 #ifdef POOLDESK_BENCH_WITH_APP
     const QtFigures qt = benchQtWindow();
     printFigure("listPorts, Qt window (worker, to count label)", qt.listing, "ms");
     printFigure("listPorts, Qt window, view synced", qt.withViewSync, "ms");
-    printFigure("ratio Qt / bare (target <= 4)", qt.listing / bare, "");
+    printRatio("ratio Qt / bare (target <= 4)", qt.listing / bare);
     printFigure("resident memory added by a listing, Qt window (target < 50)",
                 qt.addedKilobytes / 1024.0, "MB");
 #else
-    std::printf("Qt window figures: the app is not built\n");
+    std::printf("Qt window figures: not built here\n");
 #endif
-    curl_global_cleanup();
     return 0;
 }

@@ -1,16 +1,15 @@
 #pragma once
 // A minimal HTTP/1.1 server on 127.0.0.1 that reads each request in full and answers "ok":
-// a stand-in service for measuring the client when the simulator cannot take a request.
+// a stand-in service for measuring the client when the simulator cannot take a request. The same
+// on POSIX and Windows.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "http/loopback_socket.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -19,22 +18,11 @@ namespace bench {
 
 class SinkServer final {
 public:
-    SinkServer() {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), length);
-        ::listen(m_listener, 64);
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
+    SinkServer() : m_listener(http::testing::Socket::listenOnLoopback(m_port)) {
         m_thread = std::thread([this] { serve(); });
     }
     ~SinkServer() {
         m_stopping = true;
-        ::shutdown(m_listener, SHUT_RDWR);
-        ::close(m_listener);
         m_thread.join();
     }
     SinkServer(const SinkServer&) = delete;
@@ -54,16 +42,14 @@ public:
 private:
     void serve() {
         while (!m_stopping) {
-            const int client = ::accept(m_listener, nullptr, nullptr);
-            if (client < 0) {
-                continue;
+            const http::testing::Socket client = m_listener.accept(100);
+            if (client.valid()) {
+                answer(client);
             }
-            answer(client);
-            ::close(client);
         }
     }
 
-    void answer(int client) {
+    void answer(const http::testing::Socket& client) {
         // The receive buffer and the recorded bodies reuse their memory from round to round,
         // so the sink's cost is the same in every loop measured, whatever large blocks the
         // process freed before (glibc returns those to the system, and touching fresh pages is
@@ -74,7 +60,7 @@ private:
         std::size_t headerEnd = std::string::npos;
         std::size_t total = 0;
         for (;;) {
-            const auto received = ::recv(client, buffer, sizeof buffer, 0);
+            const long received = client.receive(buffer, sizeof buffer, 10000);
             if (received <= 0) {
                 return;
             }
@@ -107,11 +93,11 @@ private:
             }
             m_bodies[m_recorded++].assign(request, headerEnd + 4);
         }
-        ::send(client, kReply, sizeof kReply - 1, MSG_NOSIGNAL);
+        client.sendAll(std::string_view(kReply, sizeof kReply - 1));
     }
 
-    int m_listener = -1;
     int m_port = 0;
+    http::testing::Socket m_listener;
     std::atomic<bool> m_stopping{false};
     std::mutex m_mutex;
     std::vector<std::string> m_bodies;

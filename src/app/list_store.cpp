@@ -72,7 +72,12 @@ void ListStore::setCell(int row, int column, std::string_view text) {
         if (!validCell(row, column)) {
             return;
         }
-        m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)] = text;
+        runtime::Text& cell =
+            m_rows[static_cast<std::size_t>(row)].cells[static_cast<std::size_t>(column)];
+        if (column == 0) {
+            m_captions.captionChanged(cell, text);
+        }
+        cell = text;
         first = noteCells();
     }
     notify(first);
@@ -135,6 +140,9 @@ int ListStore::appendRow(std::string_view caption) {
         }
         m_rows.push_back(std::move(row));
         index = static_cast<int>(m_rows.size()) - 1;
+        if (m_columnCount > 0) {
+            m_captions.appended(static_cast<std::size_t>(index), caption);
+        }
         first = noteStructure({Change::Kind::Append, index, 1});
     }
     notify(first);
@@ -148,7 +156,11 @@ void ListStore::deleteRow(int row) {
         if (row < 0 || row >= static_cast<int>(m_rows.size())) {
             return;
         }
+        const runtime::Text caption =
+            m_columnCount > 0 ? std::move(m_rows[static_cast<std::size_t>(row)].cells[0])
+                              : runtime::Text{};
         m_rows.erase(m_rows.begin() + row);
+        m_captions.removed(static_cast<std::size_t>(row), m_rows.size(), caption);
         first = noteStructure({Change::Kind::Remove, row, 1});
     }
     notify(first);
@@ -159,6 +171,7 @@ void ListStore::deleteAll() {
     {
         std::lock_guard lock(m_mutex);
         m_rows.clear();
+        m_captions.cleared();
         first = noteStructure({Change::Kind::Reset, 0, 0});
     }
     notify(first);
@@ -166,12 +179,12 @@ void ListStore::deleteAll() {
 
 int ListStore::findRow(std::string_view caption) const {
     std::lock_guard lock(m_mutex);
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_columnCount > 0 && runtime::equalsIgnoreAsciiCase(m_rows[i].cells[0], caption)) {
-            return static_cast<int>(i);
-        }
+    if (m_columnCount <= 0) {
+        return -1;
     }
-    return -1;
+    return m_captions.find(caption, m_rows.size(), [this](std::size_t row) -> std::string_view {
+        return m_rows[row].cells[0];
+    });
 }
 
 ListStore::Pending ListStore::takePending() {

@@ -3,6 +3,7 @@
 // does not see a change when it happens: the store keeps a journal of what changed since the
 // view last caught up, and the view replays it at frame rate (list_model.h).
 
+#include "runtime/caption_index.h"
 #include "runtime/row_texts.h"
 #include "runtime/text.h"
 
@@ -47,6 +48,7 @@ public:
     int appendRow(std::string_view caption);
     void deleteRow(int row);
     void deleteAll();
+    // First row whose caption matches ignoring ASCII case, or -1; without scanning the rows.
     int findRow(std::string_view caption) const;
 
     // The journal since the last call, emptied.
@@ -68,6 +70,7 @@ private:
     const int m_columnCount;
     mutable std::mutex m_mutex;
     std::vector<Row> m_rows;
+    mutable runtime::CaptionIndex m_captions; // built by the first findRow
     Pending m_pending;
     bool m_dirty = false;
     std::function<void()> m_onFirstChange;

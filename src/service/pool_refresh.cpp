@@ -7,14 +7,22 @@ namespace service {
 namespace {
 
 // The pools not listed yet (case ignored) that pass the filter, appended to both lists in the
-// reply's order; returns them.
+// reply's order; returns them. The device list is asked about each name as it stands then (rows
+// the operator's other commands add or remove meanwhile count), and finds it without scanning.
+// The filter box is read once, when the first new name needs it: a read waits for the window's
+// thread, and one refresh applies one filter to all its pools.
 std::vector<Text> addNewPools(runtime::Window& window, const std::vector<Text>& names) {
     std::vector<Text> added;
+    Text filter;
+    bool filterRead = false;
     for (const Text& name : names) {
-        if (name == "," || window.findRow(controls::kDeviceList, name) >= 0) {
+        if (window.findRow(controls::kDeviceList, name) >= 0) {
             continue;
         }
-        const Text filter = window.text(controls::kFilterBox);
+        if (!filterRead) {
+            filter = window.text(controls::kFilterBox);
+            filterRead = true;
+        }
         if (!filter.empty() && runtime::findText(name, filter) < 0) {
             continue;
         }

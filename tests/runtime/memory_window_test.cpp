@@ -1,5 +1,6 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
+#include "support/find_row_checks.h"
 #include "support/memory_window.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,11 @@ TEST(MemoryWindowLists, RowsAppendFindAndShiftUp) {
     window.deleteAllRows(kList);
     EXPECT_EQ(window.rowCount(kList), 0);
     EXPECT_EQ(window.selectedRow(kList), -1);
+}
+
+TEST(MemoryWindowLists, FindRowFollowsEveryChangeOfTheCaptions) {
+    MemoryWindow window;
+    testsupport::expectFindRowFollowsRowChanges(window, kList);
 }
 
 TEST(MemoryWindowLists, MissingRowsAndColumnsReadEmptyAndTakeNoWrites) {

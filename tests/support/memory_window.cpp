@@ -134,6 +134,9 @@ void MemoryWindow::setCellText(std::string_view list, int row, int column, std::
     if (static_cast<std::size_t>(column) >= cells.size()) {
         cells.resize(static_cast<std::size_t>(column) + 1);
     }
+    if (column == 0) {
+        target.captions.captionChanged(cells.front(), text);
+    }
     cells[static_cast<std::size_t>(column)] = Text(text);
 }
 
@@ -155,7 +158,9 @@ int MemoryWindow::appendRow(std::string_view list, std::string_view caption) {
     const Lock lock(m_mutex);
     List& target = this->list(list);
     target.rows.push_back(Row{{Text(caption)}, 0, false});
-    return static_cast<int>(target.rows.size()) - 1;
+    const std::size_t row = target.rows.size() - 1;
+    target.captions.appended(row, caption);
+    return static_cast<int>(row);
 }
 
 void MemoryWindow::deleteRow(std::string_view list, int row) {
@@ -164,7 +169,9 @@ void MemoryWindow::deleteRow(std::string_view list, int row) {
     if (!isRowOf(target.rows, row)) {
         return;
     }
+    const Text caption = std::move(target.rows[static_cast<std::size_t>(row)].cells.front());
     target.rows.erase(target.rows.begin() + row);
+    target.captions.removed(static_cast<std::size_t>(row), target.rows.size(), caption);
     if (target.selectedRow == row) {
         target.selectedRow = -1;
     } else if (target.selectedRow > row) {
@@ -176,17 +183,16 @@ void MemoryWindow::deleteAllRows(std::string_view list) {
     const Lock lock(m_mutex);
     List& target = this->list(list);
     target.rows.clear();
+    target.captions.cleared();
     target.selectedRow = -1;
 }
 
 int MemoryWindow::findRow(std::string_view list, std::string_view caption) {
     const Lock lock(m_mutex);
-    const List& target = this->list(list);
-    const auto found =
-        std::find_if(target.rows.begin(), target.rows.end(), [caption](const Row& row) {
-            return equalsIgnoreAsciiCase(row.cells.front(), caption);
-        });
-    return found == target.rows.end() ? -1 : static_cast<int>(found - target.rows.begin());
+    List& target = this->list(list);
+    return target.captions.find(
+        caption, target.rows.size(),
+        [&target](std::size_t row) -> std::string_view { return target.rows[row].cells.front(); });
 }
 
 void MemoryWindow::setRowGreyed(std::string_view list, int row, bool greyed) {

@@ -2,6 +2,7 @@
 // An in-memory Window for headless tests of the service layer. Thread-safe; every control
 // exists as soon as it is named. Test hooks read what the service wrote and prepare answers.
 
+#include "runtime/caption_index.h"
 #include "runtime/window.h"
 #include "runtime/worker_owner.h"
 
@@ -85,6 +86,7 @@ private:
         std::vector<Row> rows;
         int selectedRow = -1;
         int columnCount = 0; // 0: not fixed
+        CaptionIndex captions;
     };
 
     Control& control(std::string_view name);
