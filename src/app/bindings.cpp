@@ -6,6 +6,7 @@
 #include "app/qt_window.h"
 #include "app/settings.h"
 #include "runtime/controls.h"
+#include "runtime/live_wait.h"
 #include "runtime/threads.h"
 
 #include <QAbstractButton>
@@ -48,6 +49,7 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
             qobject_cast<QPushButton*>(controls.widgets.at(std::string(kSignInButton)))) {
         QObject::connect(button, &QPushButton::clicked, &mainWindow, [&window, shared] {
             if (shared->signIn) {
+                const runtime::LiveWaitScope live;
                 shared->signIn(window);
             }
         });
@@ -71,6 +73,7 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     const auto forSession = [workWindow, shared](WindowAction ServiceActions::*member) {
         return [workWindow, shared, member] {
             if (const WindowAction& action = (*shared).*member) {
+                const runtime::LiveWaitScope live;
                 action(*workWindow());
             }
         };

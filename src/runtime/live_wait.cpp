@@ -14,6 +14,7 @@ namespace runtime {
 namespace {
 
 thread_local int liveWaitDepth = 0;
+thread_local bool liveWaitAsked = false;
 
 constexpr std::chrono::milliseconds kUnnoticedWait{5};
 
@@ -92,9 +93,17 @@ void LiveWaitSignal::setWaker(std::function<void()> waker) {
     m_waker = std::move(waker);
 }
 
+LiveWaitScope::LiveWaitScope() : m_outer(liveWaitAsked) {
+    liveWaitAsked = true;
+}
+
+LiveWaitScope::~LiveWaitScope() {
+    liveWaitAsked = m_outer;
+}
+
 bool waitsLiveHere() {
     const EventPump* pump = pumpForThisThread();
-    return pump != nullptr && pump->keepsWindowLive();
+    return liveWaitAsked && pump != nullptr && pump->keepsWindowLive();
 }
 
 bool runWhileLive(std::function<void()> work) {

@@ -35,7 +35,22 @@ private:
 // runs right here.
 bool runWhileLive(std::function<void()> work);
 
-// True where runWhileLive would run its work on a helper thread.
+// A request is waited for live only where the app asked for it: within this scope, on the thread
+// of a pump that keeps a window live. The app opens one around each operation the operator
+// starts on the window's thread; a request anywhere else runs right where it is called.
+class LiveWaitScope final {
+public:
+    LiveWaitScope();
+    ~LiveWaitScope();
+    LiveWaitScope(const LiveWaitScope&) = delete;
+    LiveWaitScope& operator=(const LiveWaitScope&) = delete;
+
+private:
+    bool m_outer;
+};
+
+// True where a request is to be waited for live: within a LiveWaitScope, on the thread of a pump
+// that keeps a window live.
 bool waitsLiveHere();
 
 // True on the pump thread while a live wait runs there.
