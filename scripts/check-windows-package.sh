@@ -9,6 +9,9 @@ root="$PWD"
 folder="$(mktemp -d)"
 trap 'rm -rf "$folder"' EXIT
 (cd "$folder" && cmake -E tar xf "$root/dist/PoolDesk-win64.zip")
+# Qt's Chinese texts, where the client looks for them (the Windows suite's translation test
+# loads them from the same place beside its executable).
+test -s "$folder/PoolDesk/translations/qtbase_zh_CN.qm"
 export WINEPREFIX="$root/build/mingw/wineprefix" WINEDEBUG=-all
 unset WINEPATH QT_PLUGIN_PATH
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

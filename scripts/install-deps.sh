@@ -5,13 +5,14 @@
 set -euo pipefail
 
 # libqt6gui6 (pulled in by qt6-base-dev) carries the X11, offscreen and GIF plugins the client
-# needs at run time; fonts-wqy-microhei renders the Chinese captions.
+# needs at run time; fonts-wqy-microhei renders the Chinese captions; qt6-translations-l10n
+# brings Qt's own Chinese texts (buttons, dialogs, menus), also copied into the Windows package.
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev libgl-dev duktape-dev libpcre2-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei
+  fonts-wqy-microhei qt6-translations-l10n
 )
 if [ "${1:-}" != "--demo" ]; then
   # The Windows build: MinGW-w64 (posix threads), GoogleTest's sources built for it, Wine and a

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes dist/PoolDesk-win64.zip: pooldesk.exe, the Qt DLLs and plugins it loads, the MinGW
-# runtime DLLs, and README-Windows.txt. DLLs are found by walking the import tables of the
-# executable and the plugins, so exactly what they need goes in.
+# runtime DLLs, Qt's Chinese translation (translations/), and README-Windows.txt. DLLs are found
+# by walking the import tables of the executable and the plugins, so exactly what they need goes
+# in.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/cross-build-windows.sh pooldesk
@@ -9,8 +10,10 @@ bash scripts/cross-build-windows.sh pooldesk
 prefix="$PWD/build/win-sysroot/prefix"
 stage="$PWD/build/mingw/package/PoolDesk"
 rm -rf "$stage"
-mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" dist
+mkdir -p "$stage/platforms" "$stage/styles" "$stage/imageformats" "$stage/translations" dist
 cp build/mingw/src/app/pooldesk.exe "$stage/"
+# Qt's own Chinese texts for its buttons, dialogs and menus (the build puts it beside the client).
+cp build/mingw/src/app/translations/qtbase_zh_CN.qm "$stage/translations/"
 # The windows platform, the native style, and GIF for the busy picture.
 cp "$prefix/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$prefix/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
@@ -38,7 +41,7 @@ cat >"$stage/README-Windows.txt" <<'TEXT'
 PoolDesk for Windows (64-bit)
 
 Unpack this folder anywhere and start pooldesk.exe. The folder holds everything the client
-needs: the Qt libraries and plugins and the compiler's runtime libraries.
+needs: the Qt libraries, plugins and Chinese translation and the compiler's runtime libraries.
 
 Settings are kept in pz.ini beside pooldesk.exe; keep the folder writable.
 

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/outer_frame.h"
 #include "app/qt_text.h"
+#include "app/qt_translation.h"
 #include "runtime/state.h"
 #include "runtime/threads.h"
 #include "service/endpoints.h"
@@ -65,6 +66,8 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
     OleInitialize(nullptr);
 #endif
     QApplication application(argc, argv);
+    // Before the first widget: Qt's buttons, dialogs and menus then read Chinese.
+    const auto qtTranslation = installQtTranslation();
 
     QDir::setCurrent(toQString(runtime::runDirectory()));
     runtime::initProcessState();
