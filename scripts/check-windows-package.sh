@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Unpacks dist/PoolDesk-win64.zip into an empty folder and runs the packaged pooldesk.exe
-# --screenshot under Wine on a virtual display, with no other DLL folder on the path: the PNG
-# must show the whole window (outer size 1158 x 694, drawn controls), else the package is
-# incomplete.
+# Unpacks dist/PoolDesk-win64.zip into an empty folder, checks the executable's icon, version
+# and manifest, and runs the packaged pooldesk.exe --screenshot under Wine on a virtual display,
+# with no other DLL folder on the path: the PNG must show the whole window (outer size
+# 1158 x 694, drawn controls), else the package is incomplete.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -12,6 +12,9 @@ trap 'rm -rf "$folder"' EXIT
 # Qt's Chinese texts, where the client looks for them (the Windows suite's translation test
 # loads them from the same place beside its executable).
 test -s "$folder/PoolDesk/translations/qtbase_zh_CN.qm"
+# The executable's icon, version and manifest.
+version="$(sed -n 's/^project(PoolDesk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+python3 packaging/windows/check-exe-resources.py "$folder/PoolDesk/pooldesk.exe" "$version"
 export WINEPREFIX="$root/build/mingw/wineprefix" WINEDEBUG=-all
 unset WINEPATH QT_PLUGIN_PATH
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

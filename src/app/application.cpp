@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 
@@ -35,6 +36,16 @@ void applyEndpointOverrides(const CommandLine& commandLine) {
         endpoints = service::applyEndpointOverride(endpoints, *commandLine.endpoints);
     }
     service::setEndpoints(endpoints);
+}
+
+// The picture of pooldesk.ico, so the title bar and the task bar show what the executable and
+// the Start menu show.
+QIcon programIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48, 256}) {
+        icon.addFile(QStringLiteral(":/app/icon-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
 }
 
 [[noreturn]] void saveScreenshotAndQuit(MainWindow& window, const QString& file) {
@@ -68,6 +79,7 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
     QApplication application(argc, argv);
     // Before the first widget: Qt's buttons, dialogs and menus then read Chinese.
     const auto qtTranslation = installQtTranslation();
+    QApplication::setWindowIcon(programIcon());
 
     QDir::setCurrent(toQString(runtime::runDirectory()));
     runtime::initProcessState();
