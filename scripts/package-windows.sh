@@ -37,6 +37,10 @@ while [ ${#pending[@]} -gt 0 ]; do
   done
 done
 
+# Debug information and symbols nothing links against stay out of what ships.
+find "$stage" -type f \( -iname '*.exe' -o -iname '*.dll' \) \
+  -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
+
 cat >"$stage/README-Windows.txt" <<'TEXT'
 PoolDesk for Windows (64-bit)
 
