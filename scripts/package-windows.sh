@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Makes dist/PoolDesk-win64.zip: pooldesk.exe, the Qt DLLs and plugins it loads, the MinGW
+# Makes dist/PoolDesk-win64.zip and dist/PoolDesk-win64.msi (per-user installer, made by wixl
+# from packaging/windows/pooldesk.wxs) from the same folder: pooldesk.exe, the Qt DLLs and plugins it loads, the MinGW
 # runtime DLLs, Qt's Chinese translation (translations/), and README-Windows.txt. DLLs are found
 # by walking the import tables of the executable and the plugins, so exactly what they need goes
 # in.
@@ -44,7 +45,9 @@ find "$stage" -type f \( -iname '*.exe' -o -iname '*.dll' \) \
 cat >"$stage/README-Windows.txt" <<'TEXT'
 PoolDesk for Windows (64-bit)
 
-Unpack this folder anywhere and start pooldesk.exe. The folder holds everything the client
+Install PoolDesk-win64.msi (no administrator needed: it installs for the current user into
+%LOCALAPPDATA%\Programs\PoolDesk, with a Start-menu entry), or unpack this folder anywhere
+and start pooldesk.exe. The folder holds everything the client
 needs: the Qt libraries, plugins and Chinese translation and the compiler's runtime libraries.
 
 Settings are kept in pz.ini beside pooldesk.exe; keep the folder writable.
@@ -56,7 +59,10 @@ Options (from a command prompt): pooldesk.exe --help
 TEXT
 sed -i 's/$/\r/' "$stage/README-Windows.txt"
 
-rm -f dist/PoolDesk-win64.zip
+rm -f dist/PoolDesk-win64.zip dist/PoolDesk-win64.msi
 (cd "$(dirname "$stage")" && cmake -E tar cf "$OLDPWD/dist/PoolDesk-win64.zip" --format=zip PoolDesk)
-echo "package-windows: dist/PoolDesk-win64.zip"
+version="$(sed -n 's/^project(PoolDesk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+bash packaging/windows/make-msi.sh "$stage" "$version" dist/PoolDesk-win64.msi
+echo "package-windows: PoolDesk $version"
+ls -l dist/PoolDesk-win64.zip dist/PoolDesk-win64.msi
 (cd "$stage" && find . -type f | sort)
