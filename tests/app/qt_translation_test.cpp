@@ -47,7 +47,8 @@ protected:
         ASSERT_TRUE(m_folder.isValid());
         // As at start-up: the translation first, then the window.
         m_translation = installQtTranslation();
-        ASSERT_NE(m_translation, nullptr) << "no qtbase_zh_CN.qm in " << qPrintable(qtTranslationFolder());
+        ASSERT_NE(m_translation, nullptr)
+            << "no qtbase_zh_CN.qm in " << qPrintable(qtTranslationFolder());
         m_window = openWindow(m_folder.filePath(QStringLiteral("pz.ini")).toStdString());
     }
     void TearDown() override {
