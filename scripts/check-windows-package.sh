@@ -5,6 +5,7 @@
 # must show the whole window (outer size 1158 x 694, drawn controls), else the package is
 # incomplete. The MSI: installed, started, upgraded and uninstalled in a new Wine prefix (below).
 set -euo pipefail
+trap 'echo "check-windows-package: failed at line $LINENO" >&2' ERR
 cd "$(dirname "$0")/.."
 root="$PWD"
 folder="$(mktemp -d)"
@@ -33,8 +34,9 @@ cp "$folder/shot.png" build/mingw/artifacts/package-screenshot.png
 python3 scripts/check-window-png.py "$folder/shot.png" 1158 694
 
 # The MSI, as an operator without administrator rights meets it: a new Wine prefix, a silent
-# per-user install, the installed client started from its Start-menu shortcut, an upgrade to a
-# newer version over it, and an uninstall that leaves only what the client wrote.
+# per-user install, the installed client and its demo started from their Start-menu shortcuts,
+# an upgrade to a newer version over it, and an uninstall that leaves only what the client
+# wrote.
 msi="$root/dist/PoolDesk-win64.msi"
 export WINEPREFIX="$folder/prefix"
 milliseconds() { echo $((($(date +%s%N) - $1) / 1000000)); }
@@ -51,30 +53,56 @@ user_folder="$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d 
 installed="$user_folder/AppData/Local/Programs/PoolDesk"
 shortcuts="$user_folder/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 test -f "$installed/pooldesk.exe"
+test -f "$installed/pooldesk-sim.exe"
 test -s "$installed/translations/qtbase_zh_CN.qm"
 test -f "$shortcuts/PoolDesk.lnk"
-# The installed-programs entry: name and version; the icon the list shows is kept by the
-# installer per product.
-entries="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
-           tr -d '\r')"
-grep -A30 'DisplayName *REG_SZ *PoolDesk$' <<<"$entries" | grep -q "DisplayVersion *REG_SZ *$version$"
-find "$user_folder/AppData/Roaming/Microsoft/Installer" -name pooldesk.ico | grep -q .
+# The installed-programs list: the versions of its PoolDesk entries (Wine keeps the list under
+# HKLM, also for per-user products).
+listed_versions() {
+  wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    tr -d '\r' | awk '
+      /^HKEY/ { if (name == "PoolDesk") print version; name = ""; version = "" }
+      $1 == "DisplayName" { name = $3 }
+      $1 == "DisplayVersion" { version = $3 }
+      END { if (name == "PoolDesk") print version }'
+}
+test "$(listed_versions)" = "$version"
+# The icon the list shows, kept by the installer per product.
+test -n "$(find "$user_folder/AppData/Roaming/Microsoft/Installer" -name pooldesk.ico)"
 
-# The shortcut's own target, as the Start menu would start it.
-target="$(python3 - "$shortcuts/PoolDesk.lnk" <<'PY'
+# A shortcut's own target and arguments, as the Start menu would start it.
+shortcut() {
+  python3 - "$1" <<'PY'
 import re, sys
 data = open(sys.argv[1], "rb").read()
 found = re.search(rb"[A-Za-z]:\\[^\x00]*?pooldesk\.exe", data, re.IGNORECASE)
-print(found.group(0).decode("latin-1") if found else "")
+arguments = "--demo" if "--demo".encode("utf-16-le") in data else ""
+print((found.group(0).decode("latin-1") + " " + arguments).strip() if found else "")
 PY
-)"
+}
+target="$(shortcut "$shortcuts/PoolDesk.lnk")"
 test -n "$target"
+test "$(shortcut "$shortcuts/PoolDesk 演示.lnk")" = "$target --demo"
 start=$(date +%s%N)
 QT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1600x1000x24" \
   wine "$target" --screenshot "$(windows_path "$folder")\\installed.png"
 echo "check-windows-package: installed client, first start to screenshot $(milliseconds "$start") ms"
 cp "$folder/installed.png" build/mingw/artifacts/installed-screenshot.png
 python3 scripts/check-window-png.py "$folder/installed.png" 1158 694
+
+# The demo, as its shortcut starts it: the installed client signs in against the installed
+# simulator (the screenshot is taken once the demo pools are listed, else the client fails),
+# and the simulator ends with the client.
+start=$(date +%s%N)
+QT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1600x1000x24" \
+  wine "$target" --demo --screenshot "$(windows_path "$folder")\\demo.png"
+echo "check-windows-package: demo, start to signed-in window $(milliseconds "$start") ms"
+cp "$folder/demo.png" build/mingw/artifacts/demo-screenshot.png
+python3 scripts/check-window-png.py "$folder/demo.png" 1158 694
+if pgrep -f 'Programs.PoolDesk.pooldesk-sim\.exe' >/dev/null; then
+  echo "check-windows-package: the demo's simulator outlived the client" >&2
+  exit 1
+fi
 
 # What the client writes beside itself must survive an upgrade and an uninstall.
 printf '[key]\r\nkey=operator-key\r\n' >"$installed/pz.ini"
@@ -86,10 +114,8 @@ bash packaging/windows/make-msi.sh build/mingw/package/PoolDesk "$newer" "$folde
 start=$(date +%s%N)
 wine msiexec /i "$(windows_path "$folder/newer.msi")" /qn
 echo "check-windows-package: upgraded to $newer in $(milliseconds "$start") ms"
-entries="$(wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
-           tr -d '\r')"
-test "$(grep -c 'DisplayName *REG_SZ *PoolDesk$' <<<"$entries")" -eq 1
-grep -A30 'DisplayName *REG_SZ *PoolDesk$' <<<"$entries" | grep -q "DisplayVersion *REG_SZ *$newer$"
+# One entry, the newer one: the older product was removed, not installed beside it.
+test "$(listed_versions)" = "$newer"
 cmp "$installed/pz.ini" "$folder/pz.ini.before"
 
 start=$(date +%s%N)
@@ -102,5 +128,7 @@ if [ "$left" != "./pz.ini " ]; then
 fi
 cmp "$installed/pz.ini" "$folder/pz.ini.before"
 test ! -e "$shortcuts/PoolDesk.lnk"
+test ! -e "$shortcuts/PoolDesk 演示.lnk"
+test -z "$(listed_versions)"
 wineserver -k 2>/dev/null || true
 echo "check-windows-package: MSI installs, starts, upgrades and uninstalls"

@@ -16,10 +16,10 @@ packages=(
 )
 if [ "${1:-}" != "--demo" ]; then
   # The Windows build: MinGW-w64 (posix threads), GoogleTest's sources built for it, Wine and a
-  # virtual X display to run its tests; wixl (msitools) for the Windows installer; clang and its
+  # virtual X display to run its tests; wixl and msitools for the Windows installer; clang and its
   # runtime for the fuzzers.
   packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format clang
-             libclang-rt-14-dev wixl)
+             libclang-rt-14-dev wixl msitools)
 fi
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds PoolDesk's per-user MSI with wixl from a staged package folder (what the zip holds).
 # Usage: make-msi.sh STAGE_FOLDER VERSION OUTPUT.msi
+# Needs wixl and msibuild (Debian packages wixl and msitools).
 # Every file of the folder becomes one component of the program-files group (wixl-heat); the
 # product itself, its shortcuts and upgrade rules are in pooldesk.wxs beside this script.
 set -euo pipefail
@@ -21,3 +22,8 @@ cp "$icon" "$work/pooldesk.ico"
             --var var.SourceDir --win64 >"$work/files.wxs"
 (cd "$work" && wixl --arch x64 -D Win64=yes -D "Version=$version" -D SourceDir=package \
                     -D IconFile=pooldesk.ico -o "$output" "$here/pooldesk.wxs" files.wxs)
+# wixl leaves the database without a code page (and crashes on a name that mixes Latin and
+# Chinese letters): the database gets code page 936, then the demo shortcut its name.
+printf '\r\n\r\n936\t_ForceCodepage\r\n' >"$work/_ForceCodepage.idt"
+msibuild "$output" -i "$work/_ForceCodepage.idt"
+msibuild "$output" -q "UPDATE \`Shortcut\` SET \`Name\`='PoolDesk 演示', \`Description\`='PoolDesk 演示' WHERE \`Shortcut\`='DemoShortcut'"
