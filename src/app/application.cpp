@@ -78,15 +78,22 @@ void signInThenScreenshot(MainWindow& window, QTimer& poll, const QString& file,
         button->click();
     }
     const QDeadlineTimer deadline(30000);
-    QObject::connect(&poll, &QTimer::timeout, &window, [&window, file, beforeExit, deadline] {
-        const bool signedIn = window.window().rowCount(controls::kDeviceList) > 0;
-        if (!signedIn && deadline.hasExpired()) {
-            std::fputs("pooldesk: the demo did not list its pools within 30 s\n", stderr);
-        }
-        if (signedIn || deadline.hasExpired()) {
-            saveScreenshotAndQuit(window, file, beforeExit, signedIn);
-        }
-    });
+    QObject::connect(
+        &poll, &QTimer::timeout, &window, [&window, &poll, file, beforeExit, deadline] {
+            const bool signedIn = window.window().rowCount(controls::kDeviceList) > 0;
+            if (!signedIn && deadline.hasExpired()) {
+                std::fputs("pooldesk: the demo did not list its pools within 30 s\n", stderr);
+            }
+            if (signedIn || deadline.hasExpired()) {
+                poll.stop();
+                // Under Wine the frame's size may not be known yet when the window is first placed
+                // (the window came out 130 px too narrow): placed again now, pictured once settled.
+                placeOuterFrame(window);
+                QTimer::singleShot(300, &window, [&window, file, beforeExit, signedIn] {
+                    saveScreenshotAndQuit(window, file, beforeExit, signedIn);
+                });
+            }
+        });
     poll.start(100);
 }
 
