@@ -17,6 +17,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QIcon>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
 
@@ -135,6 +136,11 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
         if (!demo->start(error)) {
             reachStartingConsole();
             std::fprintf(stderr, "pooldesk: the demo cannot start: %s\n", qPrintable(error));
+            // Started from the Start menu there is no console to read: say it in a box.
+            if (commandLine.screenshotFile.isEmpty()) {
+                QMessageBox::critical(nullptr, QStringLiteral("PoolDesk"),
+                                      QStringLiteral("演示无法启动：%1").arg(error));
+            }
             return 1;
         }
         service::setEndpoints(
