@@ -7,6 +7,14 @@
 #include <QDir>
 #include <QFile>
 
+#ifdef _WIN32
+#include <windows.h>
+#elif defined(__linux__)
+#include <sys/prctl.h>
+
+#include <csignal>
+#endif
+
 namespace app {
 namespace {
 
@@ -54,11 +62,16 @@ bool DemoSimulator::start(QString& error) {
     const QString program = simulatorProgram();
     m_process.setProgram(program);
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+#if defined(__linux__)
+    // A client that crashes or is killed takes the simulator with it.
+    m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
     m_process.start(QIODevice::ReadOnly);
     if (!m_process.waitForStarted(kStartMs)) {
         error = QStringLiteral("cannot start %1: %2").arg(program, m_process.errorString());
         return false;
     }
+    endWithThisProcess();
     const QDeadlineTimer deadline(kStartMs);
     QByteArray output;
     while (!deadline.hasExpired()) {
@@ -82,20 +95,49 @@ bool DemoSimulator::start(QString& error) {
     return false;
 }
 
-DemoSimulator::~DemoSimulator() {
-    if (m_process.state() == QProcess::NotRunning) {
+void DemoSimulator::endWithThisProcess() {
+#ifdef _WIN32
+    // The simulator goes into a job that ends its processes when its last handle closes: ours,
+    // which Windows closes however this process ends.
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job == nullptr) {
         return;
     }
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    HANDLE process = OpenProcess(PROCESS_SET_QUOTA | PROCESS_TERMINATE, FALSE,
+                                 static_cast<DWORD>(m_process.processId()));
+    if (process == nullptr ||
+        !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits) ||
+        !AssignProcessToJobObject(job, process)) {
+        CloseHandle(job);
+        job = nullptr;
+    }
+    if (process != nullptr) {
+        CloseHandle(process);
+    }
+    m_job = job;
+#endif
+}
+
+DemoSimulator::~DemoSimulator() {
+    if (m_process.state() != QProcess::NotRunning) {
 #ifdef _WIN32
-    // A console program without a window gets no close message: end it.
-    m_process.kill();
-#else
-    m_process.terminate(); // it stops its servers on SIGTERM
-    if (!m_process.waitForFinished(3000)) {
+        // A console program without a window gets no close message: end it.
         m_process.kill();
+#else
+        m_process.terminate(); // it stops its servers on SIGTERM
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+        }
+#endif
+        m_process.waitForFinished(3000);
+    }
+#ifdef _WIN32
+    if (m_job != nullptr) {
+        CloseHandle(m_job);
     }
 #endif
-    m_process.waitForFinished(3000);
 }
 
 } // namespace app

@@ -38,7 +38,12 @@ public:
     bool start(QString& error);
 
 private:
+    // On Windows a job object, on Linux the parent-death signal: the simulator ends with this
+    // process even when it crashes or is killed.
+    void endWithThisProcess();
+
     QProcess m_process;
+    void* m_job = nullptr; // the Windows job holding the simulator
     QTemporaryDir m_settingsFolder;
     std::string m_endpoints;
     std::string m_settingsFile;
