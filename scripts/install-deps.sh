@@ -5,20 +5,22 @@
 set -euo pipefail
 
 # libqt6gui6 (pulled in by qt6-base-dev) carries the X11, offscreen and GIF plugins the client
-# needs at run time; fonts-wqy-microhei renders the Chinese captions.
+# needs at run time; fonts-wqy-microhei renders the Chinese captions; qt6-translations-l10n
+# brings Qt's own Chinese texts (buttons, dialogs, menus), also copied into the Windows package.
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev libgl-dev duktape-dev libpcre2-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-wqy-microhei
+  fonts-wqy-microhei qt6-translations-l10n
 )
 if [ "${1:-}" != "--demo" ]; then
   # The Windows build: MinGW-w64 (posix threads), GoogleTest's sources built for it, Wine and a
-  # virtual X display to run its tests; clang 19 and its runtime for the fuzzers (the first of
-  # Debian 12's clangs that compiles C++23's std::expected from its standard library).
+  # virtual X display to run its tests; wixl and msitools for the Windows installer; clang 19 and
+  # its runtime for the fuzzers (the first of Debian 12's clangs that compiles C++23's
+  # std::expected from its standard library).
   packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format clang-19
-             libclang-rt-19-dev)
+             libclang-rt-19-dev wixl msitools)
 fi
 
 missing=()

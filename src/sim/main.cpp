@@ -1,9 +1,7 @@
 #include "sim/command_line.h"
 #include "sim/simulator.h"
+#include "sim/stop_request.h"
 
-#include <pthread.h>
-
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 
@@ -17,13 +15,7 @@ int main(int argc, char** argv) {
         std::cerr << "pooldesk-sim: " << commandLine.error << "\n";
         return 2;
     }
-    // Block the stop signals before any server thread starts, so only sigwait sees them.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    sim::catchStopRequests();
 
     sim::Simulator simulator(commandLine.options);
     if (!simulator.start()) {
@@ -38,8 +30,7 @@ int main(int argc, char** argv) {
     std::cout << "statistics files: http://127.0.0.1:" << simulator.statsPort() << "/file/\n";
     std::cout << "POOLDESK_ENDPOINTS=" << simulator.endpointsLine() << std::endl;
 
-    int signal = 0;
-    sigwait(&stopSignals, &signal);
+    sim::waitForStopRequest();
     simulator.stop();
     return 0;
 }

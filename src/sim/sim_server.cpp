@@ -1,14 +1,9 @@
 #include "sim/sim_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "sim/socket_io.h"
 
+#include <algorithm>
 #include <array>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 
@@ -18,52 +13,24 @@ namespace {
 
 constexpr int kTimeoutMs = 5000;
 
-bool waitFor(int sock, short events, int timeoutMs) {
-    pollfd pfd{sock, events, 0};
-    int ready = 0;
-    do {
-        ready = ::poll(&pfd, 1, timeoutMs);
-    } while (ready < 0 && errno == EINTR);
-    return ready > 0;
-}
-
-void addressOf(int sock, bool peer, std::string& ip, int& port) {
-    sockaddr_storage address{};
-    socklen_t size = sizeof address;
-    const int rc = peer ? ::getpeername(sock, reinterpret_cast<sockaddr*>(&address), &size)
-                        : ::getsockname(sock, reinterpret_cast<sockaddr*>(&address), &size);
-    if (rc != 0 || address.ss_family != AF_INET) {
-        return;
-    }
-    const auto* in = reinterpret_cast<const sockaddr_in*>(&address);
-    std::array<char, INET_ADDRSTRLEN> text{};
-    if (::inet_ntop(AF_INET, &in->sin_addr, text.data(), text.size()) != nullptr) {
-        ip = text.data();
-    }
-    port = ntohs(in->sin_port);
-}
-
 // A buffered stream over an accepted socket: the request line is read a byte at a time.
 class SocketStream final : public httplib::Stream {
 public:
-    explicit SocketStream(int sock) : m_sock(sock) {}
+    explicit SocketStream(socket_t sock) : m_sock(sock) {}
 
     bool is_readable() const override {
-        return m_begin < m_end || waitFor(m_sock, POLLIN, kTimeoutMs);
+        return m_begin < m_end || socket_io::waitReadable(m_sock, kTimeoutMs);
     }
-    bool is_writable() const override { return waitFor(m_sock, POLLOUT, kTimeoutMs); }
+    bool is_writable() const override { return socket_io::waitWritable(m_sock, kTimeoutMs); }
 
     ssize_t read(char* ptr, size_t size) override {
         if (m_begin == m_end) {
             if (!is_readable()) {
                 return -1;
             }
-            ssize_t n = 0;
-            do {
-                n = ::recv(m_sock, m_buffer.data(), m_buffer.size(), 0);
-            } while (n < 0 && errno == EINTR);
+            const auto n = socket_io::receive(m_sock, m_buffer.data(), m_buffer.size());
             if (n <= 0) {
-                return n;
+                return static_cast<ssize_t>(n);
             }
             m_begin = 0;
             m_end = static_cast<std::size_t>(n);
@@ -78,37 +45,33 @@ public:
         if (!is_writable()) {
             return -1;
         }
-        ssize_t n = 0;
-        do {
-            n = ::send(m_sock, ptr, size, MSG_NOSIGNAL);
-        } while (n < 0 && errno == EINTR);
-        return n;
+        return static_cast<ssize_t>(socket_io::send(m_sock, ptr, size));
     }
 
     void get_remote_ip_and_port(std::string& ip, int& port) const override {
-        addressOf(m_sock, true, ip, port);
+        socket_io::addressOf(m_sock, true, ip, port);
     }
     void get_local_ip_and_port(std::string& ip, int& port) const override {
-        addressOf(m_sock, false, ip, port);
+        socket_io::addressOf(m_sock, false, ip, port);
     }
     socket_t socket() const override { return m_sock; }
 
 private:
-    int m_sock;
+    socket_t m_sock;
     std::array<char, 4096> m_buffer{};
     std::size_t m_begin = 0;
     std::size_t m_end = 0;
 };
 
 // The request line without consuming it, so an accepted request is read normally afterwards.
-std::string_view peekRequestLine(int sock, std::array<char, 2048>& buffer) {
+std::string_view peekRequestLine(socket_t sock, std::array<char, 2048>& buffer) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    ssize_t seen = 0;
+    long long seen = 0;
     while (std::chrono::steady_clock::now() < deadline) {
-        if (!waitFor(sock, POLLIN, 50)) {
+        if (!socket_io::waitReadable(sock, 50)) {
             continue;
         }
-        const auto n = ::recv(sock, buffer.data(), buffer.size(), MSG_PEEK);
+        const auto n = socket_io::receive(sock, buffer.data(), buffer.size(), true);
         if (n <= 0) {
             return {};
         }
@@ -120,7 +83,7 @@ std::string_view peekRequestLine(int sock, std::array<char, 2048>& buffer) {
             return text;
         }
         if (n == seen) {
-            ::usleep(1000);
+            socket_io::pauseOneMillisecond();
         }
         seen = n;
     }
@@ -132,8 +95,7 @@ std::string_view peekRequestLine(int sock, std::array<char, 2048>& buffer) {
 // One request per connection, then the connection is closed.
 bool SimServer::process_and_close_socket(socket_t sock) {
     // Headers and body leave in separate writes; without this the body waits for an ACK.
-    int noDelay = 1;
-    ::setsockopt(sock, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
+    socket_io::setNoDelay(sock);
     bool answered = false;
     bool refused = false;
     if (refuse && refusing && refusing()) {
@@ -141,16 +103,15 @@ bool SimServer::process_and_close_socket(socket_t sock) {
         const auto line = peekRequestLine(sock, buffer);
         std::string ip;
         int localPort = 0;
-        addressOf(sock, false, ip, localPort);
+        socket_io::addressOf(sock, false, ip, localPort);
         refused = !line.empty() && refuse(line, localPort);
     }
-    if (!refused && waitFor(sock, POLLIN, kTimeoutMs)) {
+    if (!refused && socket_io::waitReadable(sock, kTimeoutMs)) {
         SocketStream stream(sock);
         bool closed = false;
         answered = process_request(stream, true, closed, nullptr);
     }
-    ::shutdown(sock, SHUT_RDWR);
-    ::close(sock);
+    socket_io::closeSocket(sock);
     return answered;
 }
 
@@ -168,10 +129,7 @@ std::unique_ptr<SimServer> makeSimServer(const SimServerSettings& settings, SimH
     server->set_read_timeout(5);
     // SO_REUSEADDR only: no SO_REUSEPORT, so a port in use makes start() fail instead of
     // sharing the port with another process.
-    server->set_socket_options([](socket_t sock) {
-        int yes = 1;
-        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    });
+    server->set_socket_options([](socket_t sock) { socket_io::setReuseAddress(sock); });
     server->Get("[\\s\\S]*", handler);
     // POST bodies are read through a content reader: the plain route would refuse a
     // form-encoded body over 8 KB (the client's deletion batches are form-encoded and
