@@ -93,10 +93,59 @@ struct Options {
     int threads = 16; // worker threads per server
 };
 
-class Simulator final {
+// What can be done with a running simulator: stated once, by the simulator in this process and
+// by a handle on one in another process (its /__sim/ control endpoint) alike.
+class SimulatorControl {
+public:
+    virtual ~SimulatorControl() = default;
+
+    virtual void stop() = 0;
+    virtual bool running() const = 0;
+    virtual std::string error() const = 0;
+
+    virtual std::vector<int> servicePorts() const = 0;
+    virtual int statsPort() const = 0;
+    // "malaysia=127.0.0.1:P3,netherlands=127.0.0.1:P1,hongkong=127.0.0.1:P2,stats=127.0.0.1:PS",
+    // the value of POOLDESK_ENDPOINTS for the client.
+    virtual std::string endpointsLine() const = 0;
+
+    // State. A pool or port call for an unknown key adds that key as an accepted user.
+    virtual void addUser(const Text& key, bool accepted = true) = 0;
+    // portCount > 0 also creates the ports pool + "." + two-digit number, each with a card.
+    virtual void addPool(const Text& key, const Text& pool, int portCount = 0) = 0;
+    virtual void addPendingPort(const Text& key, const Text& port, const Text& status,
+                                const Text& time) = 0;
+    virtual void setSlots(const Text& key, const Text& pool, std::vector<Slot> slots) = 0;
+    // The statistics record served for the pool; nullopt goes back to the one derived from
+    // the pool's ports.
+    virtual void setStatsRecord(const Text& key, const Text& pool, std::optional<Text> record) = 0;
+    // Moves the derived statistics on by one step each (the demo does it every few seconds).
+    virtual void advanceStatistics(int steps = 1) = 0;
+    // pools x portsPerPool for key, with pending tasks and empty slots, the same for a seed.
+    virtual void generate(const Text& key, int pools, int portsPerPool, unsigned seed) = 0;
+    // The scenario format is described by scenarioHelp(); false and a message on a bad line.
+    virtual bool loadScenarioText(std::string_view text, std::string* errorMessage = nullptr) = 0;
+    virtual void clearState() = 0;
+
+    // Readers.
+    virtual std::vector<Text> pools(const Text& key) const = 0;
+    virtual std::vector<Slot> slotsOf(const Text& key, const Text& pool) const = 0;
+    virtual std::vector<PendingPort> pendingPorts(const Text& key) const = 0;
+    virtual Text statsRecord(const Text& key, const Text& pool) const = 0;
+    virtual std::vector<LedLighting> ledLightings() const = 0;
+    virtual void clearLedLightings() = 0;
+    virtual std::vector<LoggedRequest> requestLog() const = 0;
+    virtual void clearRequestLog() = 0;
+
+    // Faults apply to requests that arrive after the call.
+    virtual void setFault(Endpoint endpoint, Fault fault) = 0;
+    virtual void clearFaults() = 0;
+};
+
+class Simulator final : public SimulatorControl {
 public:
     explicit Simulator(Options options = {});
-    ~Simulator();
+    ~Simulator() override;
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
@@ -104,46 +153,36 @@ public:
     // background threads. False (and error()) when a port cannot be bound or the scenario is
     // broken; nothing keeps running then.
     bool start();
-    void stop();
-    bool running() const;
-    std::string error() const;
+    void stop() override;
+    bool running() const override;
+    std::string error() const override;
 
-    std::vector<int> servicePorts() const;
-    int statsPort() const;
-    // "malaysia=127.0.0.1:P3,netherlands=127.0.0.1:P1,hongkong=127.0.0.1:P2,stats=127.0.0.1:PS",
-    // the value of POOLDESK_ENDPOINTS for the client.
-    std::string endpointsLine() const;
+    std::vector<int> servicePorts() const override;
+    int statsPort() const override;
+    std::string endpointsLine() const override;
 
-    // State. A pool or port call for an unknown key adds that key as an accepted user.
-    void addUser(const Text& key, bool accepted = true);
-    // portCount > 0 also creates the ports pool + "." + two-digit number, each with a card.
-    void addPool(const Text& key, const Text& pool, int portCount = 0);
-    void addPendingPort(const Text& key, const Text& port, const Text& status, const Text& time);
-    void setSlots(const Text& key, const Text& pool, std::vector<Slot> slots);
-    // The statistics record served for the pool; nullopt goes back to the one derived from
-    // the pool's ports.
-    void setStatsRecord(const Text& key, const Text& pool, std::optional<Text> record);
-    // Moves the derived statistics on by one step each (the demo does it every few seconds).
-    void advanceStatistics(int steps = 1);
-    // pools x portsPerPool for key, with pending tasks and empty slots, the same for a seed.
-    void generate(const Text& key, int pools, int portsPerPool, unsigned seed);
-    // The scenario format is described by scenarioHelp(); false and a message on a bad line.
-    bool loadScenarioText(std::string_view text, std::string* errorMessage = nullptr);
-    void clearState();
+    void addUser(const Text& key, bool accepted = true) override;
+    void addPool(const Text& key, const Text& pool, int portCount = 0) override;
+    void addPendingPort(const Text& key, const Text& port, const Text& status,
+                        const Text& time) override;
+    void setSlots(const Text& key, const Text& pool, std::vector<Slot> slots) override;
+    void setStatsRecord(const Text& key, const Text& pool, std::optional<Text> record) override;
+    void advanceStatistics(int steps = 1) override;
+    void generate(const Text& key, int pools, int portsPerPool, unsigned seed) override;
+    bool loadScenarioText(std::string_view text, std::string* errorMessage = nullptr) override;
+    void clearState() override;
 
-    // Readers.
-    std::vector<Text> pools(const Text& key) const;
-    std::vector<Slot> slotsOf(const Text& key, const Text& pool) const;
-    std::vector<PendingPort> pendingPorts(const Text& key) const;
-    Text statsRecord(const Text& key, const Text& pool) const;
-    std::vector<LedLighting> ledLightings() const;
-    void clearLedLightings();
-    std::vector<LoggedRequest> requestLog() const;
-    void clearRequestLog();
+    std::vector<Text> pools(const Text& key) const override;
+    std::vector<Slot> slotsOf(const Text& key, const Text& pool) const override;
+    std::vector<PendingPort> pendingPorts(const Text& key) const override;
+    Text statsRecord(const Text& key, const Text& pool) const override;
+    std::vector<LedLighting> ledLightings() const override;
+    void clearLedLightings() override;
+    std::vector<LoggedRequest> requestLog() const override;
+    void clearRequestLog() override;
 
-    // Faults apply to requests that arrive after the call.
-    void setFault(Endpoint endpoint, Fault fault);
-    void clearFaults();
+    void setFault(Endpoint endpoint, Fault fault) override;
+    void clearFaults() override;
 
 private:
     struct Impl;

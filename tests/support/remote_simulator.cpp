@@ -106,8 +106,8 @@ public:
                 "key=" + encode(key) + "&pools=" + std::to_string(pools) +
                     "&ports=" + std::to_string(portsPerPool) + "&seed=" + std::to_string(seed));
     }
-    bool loadScenarioText(const std::string& text, std::string* errorMessage) override {
-        const auto answer = exchange("POST", "scenario", "", text);
+    bool loadScenarioText(std::string_view text, std::string* errorMessage) override {
+        const auto answer = exchange("POST", "scenario", "", std::string(text));
         if (answer.status != 200 && errorMessage != nullptr) {
             *errorMessage = answer.body.substr(0, answer.body.find('\n'));
         }

@@ -5,7 +5,7 @@
 // endpoints to the file named by POOLDESK_SIM_ENDPOINTS_FILE) and drive it over its /__sim/
 // control endpoint; each test gets it back empty, without faults and with empty logs.
 //
-// The member functions are sim::Simulator's; a control exchange that fails is a test failure.
+// A control exchange that fails is a test failure.
 
 #include "sim/simulator.h"
 
@@ -18,41 +18,8 @@ namespace support {
 
 using sim::Text;
 
-class TestSimulator {
-public:
-    virtual ~TestSimulator() = default;
-
-    virtual void stop() = 0;
-    virtual bool running() const = 0;
-    virtual std::string error() const = 0;
-
-    virtual std::vector<int> servicePorts() const = 0;
-    virtual int statsPort() const = 0;
-    virtual std::string endpointsLine() const = 0;
-
-    virtual void addUser(const Text& key, bool accepted = true) = 0;
-    virtual void addPool(const Text& key, const Text& pool, int portCount = 0) = 0;
-    virtual void addPendingPort(const Text& key, const Text& port, const Text& status,
-                                const Text& time) = 0;
-    virtual void setSlots(const Text& key, const Text& pool, std::vector<sim::Slot> slots) = 0;
-    virtual void setStatsRecord(const Text& key, const Text& pool, std::optional<Text> record) = 0;
-    virtual void advanceStatistics(int steps = 1) = 0;
-    virtual void generate(const Text& key, int pools, int portsPerPool, unsigned seed) = 0;
-    virtual bool loadScenarioText(const std::string& text, std::string* errorMessage = nullptr) = 0;
-    virtual void clearState() = 0;
-
-    virtual std::vector<Text> pools(const Text& key) const = 0;
-    virtual std::vector<sim::Slot> slotsOf(const Text& key, const Text& pool) const = 0;
-    virtual std::vector<sim::PendingPort> pendingPorts(const Text& key) const = 0;
-    virtual Text statsRecord(const Text& key, const Text& pool) const = 0;
-    virtual std::vector<sim::LedLighting> ledLightings() const = 0;
-    virtual void clearLedLightings() = 0;
-    virtual std::vector<sim::LoggedRequest> requestLog() const = 0;
-    virtual void clearRequestLog() = 0;
-
-    virtual void setFault(sim::Endpoint endpoint, sim::Fault fault) = 0;
-    virtual void clearFaults() = 0;
-};
+// Stated once, in the simulator's own header.
+using TestSimulator = sim::SimulatorControl;
 
 // The simulator for one test, running unless error() says why not: the shared one when
 // POOLDESK_SIM_ENDPOINTS_FILE is set, else one of its own in this process.
