@@ -26,10 +26,13 @@ struct CreationContext {
 
 // Restores the filter, the key and the remembered route from pz.ini, creates ledLock, points
 // routeHost at the Netherlands route, sets ledMode = 1 and starts the overlay worker (not waited
-// for).
+// for). A line in the log panel says where the settings live when that is not beside the
+// executable, and when pz.ini could not be read.
 void runCreationHandler(const CreationContext& context);
 
-// Saves the key box to pz.ini; false when the file cannot be written.
+// Saves the key box (and a filter still waiting to be written) to pz.ini; false when the file
+// cannot be written. An empty key box is not written when the key could not be read at start:
+// the stored key was never in the box.
 bool saveKeyOnClose(runtime::Window& window, const std::string& settingsFile);
 
 } // namespace app
