@@ -40,7 +40,7 @@ void applyEndpointOverrides(const CommandLine& commandLine) {
     window.syncViews();
     const bool saved = grabWholeWindow(window).save(file, "PNG");
     if (!saved) {
-        std::fprintf(stderr, "pooldesk: could not write %s\n", qPrintable(file));
+        writeOutput(stderr, QStringLiteral("pooldesk: could not write %1\n").arg(file));
     }
     std::fflush(nullptr);
     std::_Exit(saved ? 0 : 1);
@@ -54,11 +54,11 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
     if (commandLine.showHelp || commandLine.showVersion || !commandLine.error.isEmpty()) {
         reachStartingConsole();
         if (!commandLine.error.isEmpty()) {
-            std::fprintf(stderr, "pooldesk: %s\n", qPrintable(commandLine.error));
-            std::fputs(qPrintable(commandLineHelp()), stderr);
+            writeOutput(stderr, QStringLiteral("pooldesk: %1\n").arg(commandLine.error));
+            writeOutput(stderr, commandLineHelp());
             return 2;
         }
-        std::fputs(qPrintable(commandLine.showHelp ? commandLineHelp() : versionLine()), stdout);
+        writeOutput(stdout, commandLine.showHelp ? commandLineHelp() : versionLine());
         return 0;
     }
 #ifdef _WIN32
@@ -66,7 +66,7 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
 #endif
     QApplication application(argc, argv);
 
-    QDir::setCurrent(toQString(runtime::runDirectory()));
+    QDir::setCurrent(QDir(runtime::runDirectory()).path());
     runtime::initProcessState();
     runtime::registerStateAtExit();
     applyEndpointOverrides(commandLine);
