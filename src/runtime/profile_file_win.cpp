@@ -152,9 +152,15 @@ ProfileReplaceResult replaceProfileFile(const std::filesystem::path& path,
     if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         return ProfileReplaceResult::ReadOnly;
     }
+    // The new file starts with the old one's attributes too: ReplaceFileW carries them over on
+    // Windows, but not every implementation of it does (Wine's does not).
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD newAttributes =
+        exists && (attributes & kKept) != 0 ? attributes & kKept : FILE_ATTRIBUTE_NORMAL;
     const std::wstring temporary = uniqueNeighbour(target, L"");
     FileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+                                newAttributes, nullptr));
     if (!file.valid()) {
         return ProfileReplaceResult::Failed;
     }

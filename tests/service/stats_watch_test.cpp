@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 
 #include "service_sim_fixture.h"
-#include "support/wine.h"
 
 #include <atomic>
 #include <memory>
@@ -156,11 +155,6 @@ TEST_F(StatsWatchTest, SigningInAgainEndsTheWatchDuringItsWait) {
 // The window owns its watch: when it goes, the watch stops at once, even in the middle of a
 // request the statistics server holds for a minute.
 TEST_F(StatsWatchTest, AWindowThatGoesStopsItsWatchMidRequest) {
-    if (pooldesk::testing::underWine()) {
-        GTEST_SKIP() << "Wine's WinHTTP applies neither the receive time-out nor the closing of "
-                        "the request handle to a synchronous receive (measured: the window waited "
-                        "59.7 s, the server's whole delay)";
-    }
     m_sim->setFault(sim::Endpoint::StatsFile, sim::Fault{.latencyMs = 60'000});
     auto window = std::make_unique<runtime::MemoryWindow>();
     runtime::MemoryWindow& watched = *window;
