@@ -9,7 +9,6 @@
 #include <gmock/gmock.h>
 
 #include "service_sim_fixture.h"
-#include "support/wine.h"
 
 #include <chrono>
 
@@ -147,10 +146,6 @@ protected:
 
 TEST_P(FaultMatrixTest, EndsInTimeSaysSoAndLosesNoRow) {
     const Cell cell = GetParam();
-    if (cell.fault == Fault::Silent && pooldesk::testing::underWine()) {
-        GTEST_SKIP() << "Wine's WinHTTP does not apply the receive time-out; the call would "
-                        "wait for the silent server";
-    }
     m_sim->setFault(endpointOf(cell.op), simFault(cell.fault));
 
     const auto start = std::chrono::steady_clock::now();
