@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 
 #include "service_sim_fixture.h"
+#include "support/wine.h"
 
 #include <atomic>
 #include <memory>
@@ -155,6 +156,13 @@ TEST_F(StatsWatchTest, SigningInAgainEndsTheWatchDuringItsWait) {
 // The window owns its watch: when it goes, the watch stops at once, even in the middle of a
 // request the statistics server holds for a minute.
 TEST_F(StatsWatchTest, AWindowThatGoesStopsItsWatchMidRequest) {
+    if (pooldesk::testing::underWine()) {
+        GTEST_SKIP()
+            << "the Windows suite shares one simulator: the reply it holds back for 60 s "
+               "would tie up its thread and reach a later test's request log; a stopped "
+               "WinHTTP request is shown under Wine by RequestStopTest (this one, run alone, ended "
+               "in 343 ms)";
+    }
     m_sim->setFault(sim::Endpoint::StatsFile, sim::Fault{.latencyMs = 60'000});
     auto window = std::make_unique<runtime::MemoryWindow>();
     runtime::MemoryWindow& watched = *window;
