@@ -62,7 +62,7 @@ QIcon programIcon() {
     window.syncViews();
     const bool saved = grabWholeWindow(window).save(file, "PNG");
     if (!saved) {
-        std::fprintf(stderr, "pooldesk: could not write %s\n", qPrintable(file));
+        writeOutput(stderr, QStringLiteral("pooldesk: could not write %1\n").arg(file));
     }
     if (beforeExit) {
         beforeExit();
@@ -108,11 +108,11 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
     if (commandLine.showHelp || commandLine.showVersion || !commandLine.error.isEmpty()) {
         reachStartingConsole();
         if (!commandLine.error.isEmpty()) {
-            std::fprintf(stderr, "pooldesk: %s\n", qPrintable(commandLine.error));
-            std::fputs(qPrintable(commandLineHelp()), stderr);
+            writeOutput(stderr, QStringLiteral("pooldesk: %1\n").arg(commandLine.error));
+            writeOutput(stderr, commandLineHelp());
             return 2;
         }
-        std::fputs(qPrintable(commandLine.showHelp ? commandLineHelp() : versionLine()), stdout);
+        writeOutput(stdout, commandLine.showHelp ? commandLineHelp() : versionLine());
         return 0;
     }
 #ifdef _WIN32
@@ -123,7 +123,7 @@ int runApplication(int argc, char** argv, const ShownHook& onShown) {
     const auto qtTranslation = installQtTranslation();
     QApplication::setWindowIcon(programIcon());
 
-    QDir::setCurrent(toQString(runtime::runDirectory()));
+    QDir::setCurrent(QDir(runtime::runDirectory()).path());
     runtime::initProcessState();
     runtime::registerStateAtExit();
     applyEndpointOverrides(commandLine);

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeView>
 
 #include <memory>
@@ -27,10 +28,22 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     const auto shared = std::make_shared<const ServiceActions>(std::move(context.actions));
 
     if (auto* filter = qobject_cast<QLineEdit*>(controls.widgets.at(std::string(kFilterBox)))) {
-        QObject::connect(filter, &QLineEdit::textChanged, &mainWindow,
-                         [file = context.settingsFile](const QString& text) {
-                             // A failed write is not reported: the next keystroke tries again.
-                             writeFilter(file, toGbk(text));
+        // Written once typing pauses, not on every keystroke: a write costs milliseconds, more on
+        // a network share or under a virus scanner.
+        auto* pause = new QTimer(filter);
+        pause->setSingleShot(true);
+        pause->setInterval(kFilterWritePauseMs);
+        QObject::connect(filter, &QLineEdit::textChanged, pause,
+                         [pause, file = context.settingsFile](const QString& text) {
+                             deferFilterWrite(file, toGbk(text));
+                             pause->start();
+                         });
+        QObject::connect(pause, &QTimer::timeout, &mainWindow,
+                         [&window, file = context.settingsFile] {
+                             const auto written = writeDeferredFilter(file);
+                             if (written && *written != runtime::ProfileWrite::Written) {
+                                 window.writeLine(kLogPanel, settingsWriteLine(*written));
+                             }
                          });
     }
     for (const RouteChoice& route : kRouteChoices) {

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <QFileInfo>
+
 #include <array>
 
 #ifdef _WIN32
@@ -57,7 +59,8 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         } else if (auto endpoints = value(QStringLiteral("--endpoints"))) {
             result.endpoints = endpoints->toStdString();
         } else if (auto file = value(QStringLiteral("--screenshot"))) {
-            result.screenshotFile = *file;
+            // Absolute now: the program moves to its own folder before it saves the picture.
+            result.screenshotFile = file->isEmpty() ? *file : QFileInfo(*file).absoluteFilePath();
         } else {
             result.error = QStringLiteral("unknown or incomplete argument: ") + argument;
             return result;

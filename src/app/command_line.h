@@ -12,7 +12,7 @@ namespace app {
 
 struct CommandLine {
     std::optional<std::string> endpoints;
-    QString screenshotFile;
+    QString screenshotFile; // absolute: a relative name is taken from the starting folder
     bool showHelp = false;
     bool showVersion = false;
     QString error; // non-empty when the arguments are not understood

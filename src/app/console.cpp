@@ -3,7 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include <cstdio>
+#include <io.h>
 #endif
 
 namespace app {
@@ -35,9 +35,44 @@ void reachStartingConsole() {
     }
 }
 
+namespace {
+
+// The console behind stream, if it is one (also after reachStartingConsole reopened it).
+HANDLE consoleOf(std::FILE* stream) {
+    const int descriptor = _fileno(stream);
+    const auto handle = descriptor < 0 ? INVALID_HANDLE_VALUE
+                                       : reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+} // namespace
+
+void writeOutput(std::FILE* stream, const QString& text) {
+    if (const HANDLE console = consoleOf(stream)) {
+        std::fflush(stream);
+        const auto* units = reinterpret_cast<const wchar_t*>(text.utf16());
+        DWORD left = static_cast<DWORD>(text.size());
+        while (left > 0) {
+            DWORD written = 0;
+            if (!WriteConsoleW(console, units, left, &written, nullptr) || written == 0) {
+                break;
+            }
+            units += written;
+            left -= written;
+        }
+        return;
+    }
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
 #else
 
 void reachStartingConsole() {}
+
+void writeOutput(std::FILE* stream, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
 
 #endif
 

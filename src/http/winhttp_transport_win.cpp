@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 namespace http {
 namespace {
@@ -29,6 +32,61 @@ Text toText(const wchar_t* characters, DWORD length) {
         std::u16string(reinterpret_cast<const char16_t*>(characters), length));
 }
 
+// What WinHTTP's callback thread and the request's own thread share. WinHTTP keeps one
+// reference (the request's context value) until it reports the request handle closing, so a
+// request ended early may still complete into these buffers after the transport is gone.
+struct RequestState {
+    std::mutex mutex;
+    std::condition_variable_any changed;
+    bool pending = false; // an asynchronous call waits for its completion
+    bool succeeded = false;
+    DWORD bytes = 0;
+    std::vector<std::uint8_t> readBuffer;
+    std::vector<std::uint8_t> writeBuffer;
+};
+
+using StateReference = std::shared_ptr<RequestState>;
+
+void CALLBACK onStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID information,
+                       DWORD length) {
+    auto* reference = reinterpret_cast<StateReference*>(context);
+    if (reference == nullptr) {
+        return;
+    }
+    if (status == WINHTTP_CALLBACK_STATUS_HANDLE_CLOSING) {
+        delete reference; // WinHTTP's last word on this request
+        return;
+    }
+    RequestState& state = **reference;
+    const std::scoped_lock lock(state.mutex);
+    switch (status) {
+    case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
+    case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
+        state.succeeded = true;
+        break;
+    case WINHTTP_CALLBACK_STATUS_DATA_AVAILABLE:
+    case WINHTTP_CALLBACK_STATUS_WRITE_COMPLETE:
+        state.succeeded = true;
+        state.bytes = information != nullptr ? *static_cast<const DWORD*>(information) : 0;
+        break;
+    case WINHTTP_CALLBACK_STATUS_READ_COMPLETE:
+        state.succeeded = true;
+        state.bytes = length;
+        break;
+    case WINHTTP_CALLBACK_STATUS_REQUEST_ERROR:
+        state.succeeded = false;
+        break;
+    default:
+        return; // progress notes: nothing completed
+    }
+    state.pending = false;
+    state.changed.notify_all();
+}
+
+// WinHTTP in asynchronous mode: every wait happens here, on the request's own thread, and ends
+// at the completion, the deadline or a stop. An ended wait closes the request handle, which is
+// WinHTTP's documented cancel for asynchronous requests, and forgets it at once: no call ever
+// reaches a closed handle, whose value WinHTTP may already have given to another request.
 class WinHttpTransport final : public Transport {
 public:
     WinHttpTransport() = default;
@@ -62,11 +120,11 @@ public:
         // The User-Agent travels as a request header, so the session has none.
         if (proxyName.empty()) {
             m_session = WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                                    WINHTTP_NO_PROXY_BYPASS, 0);
+                                    WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
         } else {
             const std::wstring proxy = toWide(proxyName);
             m_session = WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy.c_str(),
-                                    WINHTTP_NO_PROXY_BYPASS, 0);
+                                    WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
         }
         return m_session != nullptr;
     }
@@ -95,7 +153,20 @@ public:
         m_request = WinHttpOpenRequest(m_connection, wideMethod.c_str(), wideObject.c_str(),
                                        nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                        secure ? WINHTTP_FLAG_SECURE : 0);
-        return m_request != nullptr;
+        if (m_request == nullptr) {
+            return false;
+        }
+        auto reference = std::make_unique<StateReference>(m_state);
+        DWORD_PTR context = reinterpret_cast<DWORD_PTR>(reference.get());
+        if (WinHttpSetStatusCallback(m_request, onStatus,
+                                     WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS |
+                                         WINHTTP_CALLBACK_FLAG_HANDLES,
+                                     0) == WINHTTP_INVALID_STATUS_CALLBACK ||
+            !WinHttpSetOption(m_request, WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof(context))) {
+            return false; // close() still closes the request; it has no context to release
+        }
+        reference.release(); // WinHTTP's now, until the handle closes
+        return true;
     }
 
     bool setCredentials(AuthTarget target, std::string_view user,
@@ -125,45 +196,71 @@ public:
     }
 
     bool sendRequest(std::uint64_t totalLength) override {
-        if (totalLength > std::numeric_limits<DWORD>::max() || !shortenWaitsToDeadline()) {
+        if (totalLength > std::numeric_limits<DWORD>::max()) {
             return false;
         }
-        return WinHttpSendRequest(m_request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                  WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(totalLength),
-                                  0) != FALSE;
+        return complete([totalLength](HINTERNET request) {
+            return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                      WINHTTP_NO_REQUEST_DATA, 0, static_cast<DWORD>(totalLength),
+                                      0);
+        });
     }
 
     bool writeData(std::span<const std::uint8_t> piece) override {
-        DWORD written = 0;
-        return WinHttpWriteData(m_request, piece.data(), static_cast<DWORD>(piece.size()),
-                                &written) != FALSE;
+        // WinHTTP reads the piece after the call returns: it writes from a buffer it shares.
+        m_state->writeBuffer.assign(piece.begin(), piece.end());
+        return complete([this](HINTERNET request) {
+            return WinHttpWriteData(request, m_state->writeBuffer.data(),
+                                    static_cast<DWORD>(m_state->writeBuffer.size()), nullptr);
+        });
     }
 
     bool receiveResponse() override {
-        return shortenWaitsToDeadline() && WinHttpReceiveResponse(m_request, nullptr) != FALSE;
+        if (!complete([](HINTERNET request) { return WinHttpReceiveResponse(request, nullptr); })) {
+            return false;
+        }
+        // Read now: a body that ends at the deadline closes the request, and the status and
+        // headers of what arrived still count.
+        m_headers = readRawHeaders();
+        return true;
     }
 
     bool queryDataAvailable(std::size_t& available) override {
-        if (!shortenWaitsToDeadline()) {
+        if (!complete(
+                [](HINTERNET request) { return WinHttpQueryDataAvailable(request, nullptr); })) {
             return false;
         }
-        DWORD size = 0;
-        if (!WinHttpQueryDataAvailable(m_request, &size)) {
-            return false;
-        }
-        available = size;
+        available = m_state->bytes;
         return true;
     }
 
     bool readData(std::span<std::uint8_t> buffer, std::size_t& bytesRead) override {
-        DWORD read = 0;
-        const BOOL ok =
-            WinHttpReadData(m_request, buffer.data(), static_cast<DWORD>(buffer.size()), &read);
-        bytesRead = read;
-        return ok != FALSE;
+        bytesRead = 0;
+        m_state->readBuffer.assign(buffer.size(), 0);
+        if (!complete([this](HINTERNET request) {
+                return WinHttpReadData(request, m_state->readBuffer.data(),
+                                       static_cast<DWORD>(m_state->readBuffer.size()), nullptr);
+            })) {
+            return false;
+        }
+        bytesRead = std::min<std::size_t>(m_state->bytes, buffer.size());
+        std::copy_n(m_state->readBuffer.begin(), bytesRead, buffer.begin());
+        return true;
     }
 
-    std::optional<Text> queryRawHeaders() override {
+    std::optional<Text> queryRawHeaders() override { return m_headers; }
+
+    void close() override {
+        for (HINTERNET* handle : {&m_request, &m_connection, &m_session}) {
+            if (*handle != nullptr) {
+                WinHttpCloseHandle(*handle);
+                *handle = nullptr;
+            }
+        }
+    }
+
+private:
+    std::optional<Text> readRawHeaders() const {
         DWORD size = 0;
         WinHttpQueryHeaders(m_request, WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX,
                             WINHTTP_NO_OUTPUT_BUFFER, &size, WINHTTP_NO_HEADER_INDEX);
@@ -177,29 +274,49 @@ public:
         return runtime::wideToText(buffer);
     }
 
-    void close() override {
-        m_cancelOnStop.reset(); // from here on no stop closes the request behind our back
-        if (m_requestClosedByStop) {
-            m_request = nullptr;
+    // Starts one asynchronous call and waits for its completion. The deadline or a stop ends
+    // the wait: the request handle is closed (cancelling the call) and forgotten.
+    template <typename Start> bool complete(const Start& start) {
+        if (m_request == nullptr || !shortenWaitsToDeadline()) {
+            cancel();
+            return false;
         }
-        for (HINTERNET* handle : {&m_request, &m_connection, &m_session}) {
-            if (*handle != nullptr) {
-                WinHttpCloseHandle(*handle);
-                *handle = nullptr;
-            }
+        RequestState& state = *m_state;
+        std::unique_lock lock(state.mutex);
+        state.pending = true;
+        state.succeeded = false;
+        state.bytes = 0;
+        lock.unlock(); // the completion may arrive on this thread, inside the call
+        if (!start(m_request)) {
+            lock.lock();
+            state.pending = false;
+            return false;
+        }
+        lock.lock();
+        const auto completed = [&state] { return !state.pending; };
+        const bool ended = m_deadline == std::chrono::steady_clock::time_point::max()
+                               ? state.changed.wait(lock, m_stop, completed)
+                               : state.changed.wait_until(lock, m_stop, m_deadline, completed);
+        if (!ended) {
+            lock.unlock();
+            cancel();
+            return false;
+        }
+        return state.succeeded;
+    }
+
+    void cancel() {
+        if (m_request != nullptr) {
+            WinHttpCloseHandle(m_request);
+            m_request = nullptr;
         }
     }
 
-private:
-    // WinHTTP waits synchronously, each wait up to its phase time-out: before each wait, the
-    // time-outs of the request shrink to what is left until the deadline. False once it passed.
+    // Before each wait, WinHTTP's own time-outs of the request shrink to what is left until the
+    // deadline. False once it passed or a stop was asked for.
     bool shortenWaitsToDeadline() {
         if (m_stop.stop_requested()) {
             return false;
-        }
-        if (m_stop.stop_possible() && !m_cancelOnStop) {
-            // WinHTTP ends a synchronous call in progress when its request handle is closed.
-            m_cancelOnStop.emplace(m_stop, CloseRequest{this});
         }
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             m_deadline - std::chrono::steady_clock::now());
@@ -214,27 +331,11 @@ private:
                                   within(m_timeouts.receiveMs)) != FALSE;
     }
 
-    struct CloseRequest {
-        WinHttpTransport* transport;
-        void operator()() const { transport->closeRequestOnce(); }
-    };
-
-    // Runs on the thread that asks for the stop; the handle itself stays in m_request (the
-    // request's own thread may be reading it) and close() leaves it alone.
-    void closeRequestOnce() {
-        const std::lock_guard lock(m_closeMutex);
-        if (!m_requestClosedByStop) {
-            WinHttpCloseHandle(m_request);
-            m_requestClosedByStop = true;
-        }
-    }
-
     Timeouts m_timeouts{};
+    std::optional<Text> m_headers;
     std::stop_token m_stop;
-    std::mutex m_closeMutex;
-    bool m_requestClosedByStop = false; // guarded by m_closeMutex
-    std::optional<std::stop_callback<CloseRequest>> m_cancelOnStop;
     std::chrono::steady_clock::time_point m_deadline = std::chrono::steady_clock::time_point::max();
+    StateReference m_state = std::make_shared<RequestState>();
     HINTERNET m_session = nullptr;
     HINTERNET m_connection = nullptr;
     HINTERNET m_request = nullptr;

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace runtime {
 
@@ -31,7 +33,7 @@ private:
 
 } // namespace
 
-ProfileReadResult readProfileFile(const std::string& path, std::string& content) {
+ProfileReadResult readProfileFile(const std::filesystem::path& path, std::string& content) {
     content.clear();
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (file.get() < 0) {
@@ -75,24 +77,55 @@ bool writeAll(int fd, std::string_view bytes) {
 
 } // namespace
 
-bool replaceProfileFile(const std::string& path, std::string_view content) {
+ProfileReplaceResult replaceProfileFile(const std::filesystem::path& path,
+                                        std::string_view content) {
     mode_t mode = 0644;
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0) {
         mode = info.st_mode & 07777;
+        // Nobody may write it: the POSIX form of a read-only file, which a rename would ignore.
+        if ((mode & 0222) == 0) {
+            return ProfileReplaceResult::ReadOnly;
+        }
     }
-    std::string temporary = path + ".XXXXXX";
+    std::string temporary = path.native() + ".XXXXXX";
     FileDescriptor file(::mkstemp(temporary.data()));
     if (file.get() < 0) {
-        return false;
+        return ProfileReplaceResult::Failed;
     }
     const bool written = ::fchmod(file.get(), mode) == 0 && writeAll(file.get(), content) &&
                          ::fsync(file.get()) == 0 && file.close();
     if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
         ::unlink(temporary.c_str());
+        return ProfileReplaceResult::Failed;
+    }
+    return ProfileReplaceResult::Replaced;
+}
+
+bool canCreateFilesIn(const std::filesystem::path& folder) {
+    if (folder.empty()) {
         return false;
     }
+    std::string probe = (folder / ".pooldesk-probe.XXXXXX").native();
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
     return true;
+}
+
+std::filesystem::path userSettingsFolder() {
+    const char* configHome = std::getenv("XDG_CONFIG_HOME");
+    if (configHome != nullptr && configHome[0] == '/') {
+        return std::filesystem::path(configHome) / "PoolDesk";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::filesystem::path(home) / ".config" / "PoolDesk";
+    }
+    return {};
 }
 
 } // namespace runtime

@@ -5,14 +5,14 @@
 
 namespace runtime {
 
-std::string runDirectory() {
+std::filesystem::path runDirectory() {
     std::error_code error;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error) {
-        std::string current = std::filesystem::current_path(error).string();
-        return error ? std::string(".") : current;
+        std::filesystem::path current = std::filesystem::current_path(error);
+        return error ? std::filesystem::path(".") : current;
     }
-    std::string folder = executable.parent_path().string();
+    std::string folder = executable.parent_path().native();
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
     }

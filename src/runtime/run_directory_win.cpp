@@ -1,19 +1,18 @@
-#include "runtime/codepage.h"
 #include "runtime/threads.h"
 
 #include <windows.h>
 
 namespace runtime {
 
-// The executable's folder as GBK text, read through the wide API so the system's ANSI code
-// page does not matter.
-std::string runDirectory() {
+// The executable's folder exactly as GetModuleFileNameW gives it: a name outside GBK (Björn, a
+// Korean user name) must reach CreateFileW unchanged.
+std::filesystem::path runDirectory() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
             GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
-            return ".";
+            return L".";
         }
         if (length < path.size()) {
             path.resize(length);
@@ -23,10 +22,11 @@ std::string runDirectory() {
     }
     const std::size_t separator = path.find_last_of(L"\\/");
     if (separator == std::wstring::npos) {
-        return ".";
+        return L".";
     }
-    path.resize(separator);
-    return utf16ToGbk(std::u16string(path.begin(), path.end()));
+    // A root keeps its separator: "C:" alone would name the drive's current folder.
+    path.resize(separator == 2 && path[1] == L':' ? separator + 1 : separator);
+    return path;
 }
 
 } // namespace runtime

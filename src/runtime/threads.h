@@ -2,6 +2,7 @@
 // Worker threads, re-entrant locks and the run directory.
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -36,7 +37,8 @@ private:
     LockHandle m_handle;
 };
 
-// Folder of the executable, without a trailing separator (native encoding).
-std::string runDirectory();
+// Folder of the executable, without a trailing separator, as the platform names it (UTF-16 on
+// Windows, bytes elsewhere).
+std::filesystem::path runDirectory();
 
 } // namespace runtime

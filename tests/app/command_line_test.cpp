@@ -1,6 +1,7 @@
 // The command line, including the real executable taking a screenshot on the offscreen platform.
 #include "app/command_line.h"
 
+#include <QDir>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -27,7 +28,7 @@ TEST(CommandLineTest, Options) {
     const CommandLine both = parseCommandLine(
         args({"--endpoints", "netherlands=127.0.0.1:8080", "--screenshot=/tmp/a.png"}));
     EXPECT_EQ(both.endpoints, "netherlands=127.0.0.1:8080");
-    EXPECT_EQ(both.screenshotFile, QStringLiteral("/tmp/a.png"));
+    EXPECT_EQ(both.screenshotFile, QDir::current().absoluteFilePath(QStringLiteral("/tmp/a.png")));
 
     EXPECT_TRUE(parseCommandLine(args({"--help"})).showHelp);
     EXPECT_TRUE(parseCommandLine(args({"--version"})).showVersion);
@@ -38,7 +39,7 @@ TEST(CommandLineTest, Options) {
     const CommandLine qt = parseCommandLine(
         args({"-platform", "offscreen", "-reverse", "--screenshot", "s.png", "-style", "fusion"}));
     EXPECT_TRUE(qt.error.isEmpty()) << qt.error.toStdString();
-    EXPECT_EQ(qt.screenshotFile, QStringLiteral("s.png"));
+    EXPECT_EQ(qt.screenshotFile, QDir::current().absoluteFilePath(QStringLiteral("s.png")));
 }
 
 // The client on this run's platform: offscreen unless one is named (windows under Wine).
@@ -50,18 +51,19 @@ QProcessEnvironment offscreen() {
     return environment;
 }
 
+// A relative name is the starting folder's, although the program moves to its own folder.
 TEST(CommandLineTest, ScreenshotSavesTheWindowAndQuits) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString file = folder.filePath(QStringLiteral("shot.png"));
     QProcess process;
     process.setProcessEnvironment(offscreen());
+    process.setWorkingDirectory(folder.path());
     process.start(QStringLiteral(POOLDESK_EXECUTABLE),
                   {QStringLiteral("--endpoints"), QStringLiteral("netherlands=127.0.0.1:9"),
-                   QStringLiteral("--screenshot"), file});
+                   QStringLiteral("--screenshot"), QStringLiteral("shot.png")});
     ASSERT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
-    const QImage image(file);
+    const QImage image(folder.filePath(QStringLiteral("shot.png")));
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.size() / image.devicePixelRatio(), QSize(1158, 694));
 }

@@ -1,8 +1,10 @@
 #include "runtime/codepage.h"
 #include "runtime/profile.h"
+#include "runtime/profile_location.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -10,9 +12,14 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
+using runtime::ProfileWrite;
 using runtime::readSetting;
 using runtime::Text;
 using runtime::writeSetting;
@@ -174,13 +181,11 @@ TEST_F(ProfileFile, NamesWithGbkOrSpecialCharacters) {
     // 0x81 0x41 and 0x81 0x61 differ only in a trail byte: not the same name.
     ASSERT_TRUE(writeSetting(m_path, "s", "\x81\x41", "upper"));
     EXPECT_EQ(readSetting(m_path, "s", "\x81\x61", "d"), "d");
-    // A GBK file name: the same file whatever the system's ANSI code page is.
-    const std::string gbkPath = m_folder.string() + "/" + runtime::gbk("卡池设置") + ".ini";
-    ASSERT_TRUE(writeSetting(gbkPath, section, item, "w"));
-    EXPECT_EQ(readSetting(gbkPath, section, item), "w");
-#ifdef _WIN32
-    EXPECT_TRUE(fs::exists(m_folder / fs::path(u"卡池设置.ini")));
-#endif
+    // A Chinese file name: the same file whatever the system's ANSI code page is.
+    const fs::path chinesePath = m_folder / fs::path(u8"卡池设置.ini");
+    ASSERT_TRUE(writeSetting(chinesePath, section, item, "w"));
+    EXPECT_EQ(readSetting(chinesePath, section, item), "w");
+    EXPECT_TRUE(fs::exists(chinesePath));
     ASSERT_TRUE(writeSetting(m_path, "s", "k", "a=b;[c]"));
     EXPECT_EQ(readSetting(m_path, "s", "k"), "a=b;[c]");
 
@@ -198,17 +203,134 @@ TEST_F(ProfileFile, NamesWithGbkOrSpecialCharacters) {
 }
 
 TEST_F(ProfileFile, FailedWriteLeavesTheOldFile) {
-    // A name so long that no temporary file can be made beside it.
-    const std::string longPath = (m_folder / std::string(250, 'p')).string();
-    std::ofstream(longPath, std::ios::binary) << "[1]\r\nn=old\r\n";
-    EXPECT_FALSE(writeSetting(longPath, "1", "n", "new"));
-    EXPECT_EQ(readSetting(longPath, "1", "n"), "old");
-    EXPECT_EQ(folderEntries().size(), 1U);
-
     EXPECT_FALSE(writeSetting((m_folder / "no-such-folder" / "pz.ini").string(), "1", "n", "v"));
     EXPECT_FALSE(writeSetting(m_folder.string(), "1", "n", "v")); // a folder, not a file
     EXPECT_EQ(readSetting(m_folder.string(), "1", "n", "d"), "d");
-    EXPECT_FALSE(writeSetting("", "1", "n", "v"));
+    EXPECT_EQ(runtime::readStoredSetting(m_folder, "1", "n", "d"), std::nullopt);
+    EXPECT_EQ(runtime::storeSetting("", "1", "n", "v"), ProfileWrite::NotStorable);
+#ifndef _WIN32
+    // A name so long that no temporary file can be made beside it.
+    const fs::path longName = m_folder / std::string(250, 'p');
+    std::ofstream(longName, std::ios::binary) << "[1]\r\nn=old\r\n";
+    EXPECT_EQ(runtime::storeSetting(longName, "1", "n", "new"), ProfileWrite::Failed);
+    EXPECT_EQ(readSetting(longName, "1", "n"), "old");
+    EXPECT_EQ(folderEntries().size(), 1U);
+#endif
+}
+
+// A read-only pz.ini (the attribute on Windows, no write permission elsewhere) is left alone.
+TEST_F(ProfileFile, ReadOnlyFileIsNotOverwritten) {
+    store("[1]\r\nn=old\r\n");
+    fs::permissions(m_path,
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    EXPECT_EQ(runtime::storeSetting(m_path, "1", "n", "new"), ProfileWrite::ReadOnly);
+    EXPECT_EQ(readSetting(m_path, "1", "n"), "old");
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"pz.ini"});
+    fs::permissions(m_path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+// ö, a Korean syllable and a character outside the Basic Multilingual Plane: none is GBK.
+TEST_F(ProfileFile, FolderNamesOutsideGbk) {
+    const fs::path folder = m_folder / fs::path(u8"Bj\u00f6rn-\ud55c-\U0001F600");
+    ASSERT_TRUE(fs::create_directory(folder));
+    const fs::path file = folder / "pz.ini";
+    ASSERT_EQ(runtime::storeSetting(file, "key", "key", "k1"), ProfileWrite::Written);
+    ASSERT_EQ(runtime::storeSetting(file, "key", "key", "k2"), ProfileWrite::Written);
+    EXPECT_EQ(readSetting(file, "key", "key"), "k2");
+    std::vector<fs::path> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        entries.push_back(entry.path().filename());
+    }
+    EXPECT_EQ(entries, std::vector<fs::path>{"pz.ini"});
+}
+
+#ifdef _WIN32
+// The path of a pz.ini that reads at 259 characters; its temporary neighbour is longer.
+TEST_F(ProfileFile, PathsNearMaxPathAreWritten) {
+    const std::size_t used = fs::absolute(m_folder).native().size() + 1;
+    ASSERT_LT(used, 250U);
+    const fs::path file = m_folder / std::wstring(MAX_PATH - 1 - used, L'p');
+    ASSERT_EQ(fs::absolute(file).native().size(), MAX_PATH - 1U);
+    ASSERT_EQ(runtime::storeSetting(file, "1", "n", "first"), ProfileWrite::Written);
+    ASSERT_EQ(runtime::storeSetting(file, "1", "n", "second"), ProfileWrite::Written);
+    EXPECT_EQ(readSetting(file, "1", "n"), "second");
+    EXPECT_EQ(folderEntries().size(), 1U);
+}
+
+TEST_F(ProfileFile, ReplacingKeepsTheHiddenAttribute) {
+    store("[1]\r\nn=old\r\n");
+    const std::wstring file = fs::path(m_path).native();
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_EQ(runtime::storeSetting(m_path, "1", "n", "new"), ProfileWrite::Written);
+    EXPECT_EQ(readSetting(m_path, "1", "n"), "new");
+    EXPECT_NE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0U);
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"pz.ini"});
+}
+
+// A sync client or an editor that opened pz.ini without delete sharing: the replacement is
+// tried again for a short while, then reported.
+TEST_F(ProfileFile, FileHeldByAnotherProgramIsTriedAgain) {
+    using std::chrono::milliseconds;
+    runtime::setProfileRetryPauses({milliseconds(50), milliseconds(100), milliseconds(200)});
+    store("[1]\r\nn=old\r\n");
+    const std::wstring file = fs::path(m_path).native();
+    const auto hold = [&file] {
+        return CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE held = hold();
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(runtime::storeSetting(m_path, "1", "n", "new"), ProfileWrite::Busy);
+    EXPECT_EQ(readSetting(m_path, "1", "n"), "old");
+    EXPECT_EQ(folderEntries(), std::vector<std::string>{"pz.ini"});
+
+    std::thread release([held] {
+        std::this_thread::sleep_for(milliseconds(120));
+        CloseHandle(held);
+    });
+    EXPECT_EQ(runtime::storeSetting(m_path, "1", "n", "new"), ProfileWrite::Written);
+    release.join();
+    EXPECT_EQ(readSetting(m_path, "1", "n"), "new");
+    runtime::setProfileRetryPauses({milliseconds(20), milliseconds(40), milliseconds(80),
+                                    milliseconds(120), milliseconds(240)});
+}
+#endif
+
+// When the executable's folder cannot be written, the user folder takes over, starting from a
+// copy of the file beside the executable, made once.
+TEST_F(ProfileFile, UnwritableExecutableFolderMovesTheSettingsToTheUserFolder) {
+    const fs::path program = m_folder / "program";
+    const fs::path user = m_folder / "user" / "PoolDesk";
+    fs::create_directory(program);
+    std::ofstream(program / "pz.ini", std::ios::binary) << "[key]\r\nkey=stored\r\n";
+    const auto allButProgram = [&program](const fs::path& folder) {
+        return folder != program && runtime::canCreateFilesIn(folder);
+    };
+    using Where = runtime::ProfileLocation::Where;
+
+    const auto writable = runtime::chooseProfileLocation(program, user, "pz.ini");
+    EXPECT_EQ(writable.where, Where::BesideExecutable);
+    EXPECT_EQ(writable.file, program / "pz.ini");
+
+    const auto first = runtime::chooseProfileLocation(program, user, "pz.ini", allButProgram);
+    EXPECT_EQ(first.where, Where::UserFolder);
+    EXPECT_EQ(first.file, user / "pz.ini");
+    EXPECT_TRUE(first.copiedFromBesideExecutable);
+    EXPECT_EQ(readSetting(first.file, "key", "key"), "stored");
+    ASSERT_TRUE(writeSetting(first.file, "key", "key", "newer"));
+
+    const auto second = runtime::chooseProfileLocation(program, user, "pz.ini", allButProgram);
+    EXPECT_EQ(second.file, user / "pz.ini");
+    EXPECT_FALSE(second.copiedFromBesideExecutable);
+    EXPECT_EQ(readSetting(second.file, "key", "key"), "newer");
+    EXPECT_EQ(readSetting(program / "pz.ini", "key", "key"), "stored");
+
+    // A "folder" that is a file cannot hold new files on any platform.
+    const fs::path aFile = program / "pz.ini";
+    const auto nowhere = runtime::chooseProfileLocation(aFile, aFile / "PoolDesk", "pz.ini");
+    EXPECT_EQ(nowhere.where, Where::NowhereWritable);
+    EXPECT_EQ(nowhere.file, aFile / "pz.ini");
 }
 
 TEST_F(ProfileFile, ConcurrentWritersLoseNoItem) {

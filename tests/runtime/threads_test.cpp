@@ -113,7 +113,7 @@ TEST(Locks, SerialiseWorkersAroundSharedData) {
 }
 
 TEST(RunDirectory, IsTheExecutablesFolderWithoutTrailingSeparator) {
-    const std::string folder = runtime::runDirectory();
+    const auto folder = runtime::runDirectory().native();
     ASSERT_FALSE(folder.empty());
     EXPECT_NE(folder.back(), '/');
     EXPECT_NE(folder.back(), '\\');
@@ -122,7 +122,7 @@ TEST(RunDirectory, IsTheExecutablesFolderWithoutTrailingSeparator) {
 #else
     constexpr const char* kExecutable = "runtime_threads_test";
 #endif
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(folder) / kExecutable));
+    EXPECT_TRUE(std::filesystem::exists(runtime::runDirectory() / kExecutable));
 }
 
 } // namespace
