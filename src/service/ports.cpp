@@ -1,7 +1,6 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "service/operations.h"
-#include "service/pool_membership.h"
 
 namespace service {
 
@@ -19,7 +18,7 @@ void listPorts(Session& session) {
     window.setDisabled(controls::kPortList, true);
     const Text pool = selectedPoolName(window);
 
-    const Read<std::vector<PortRow>> ports = readPendingPorts(session);
+    Read<PortRows> ports = readPendingPorts(session, pool);
     if (!ports) {
         // The ports listed before, their check marks and their count stay as they were.
         window.writeLine(controls::kLogPanel,
@@ -27,18 +26,15 @@ void listPorts(Session& session) {
         window.setDisabled(controls::kPortList, false);
         return;
     }
-    Snapshot::PortQuery shown{.rows = {}, .readAt = std::chrono::system_clock::now()};
     window.deleteAllRows(controls::kPortList);
-    for (const PortRow& port : *ports) {
-        if (!portBelongsToPool(port.name, pool)) {
-            continue;
-        }
+    for (std::size_t index = 0; index < ports->size(); ++index) {
+        const PortRows::View port = ports->at(index);
         const int row = window.appendRow(controls::kPortList, port.name);
         window.setCellText(controls::kPortList, row, 1, port.status);
         window.setCellText(controls::kPortList, row, 2, port.time);
-        shown.rows.push_back(port);
     }
-    session.snapshot().setPortQuery(pool, std::move(shown));
+    session.snapshot().setPortQuery(
+        pool, {.rows = std::move(*ports), .readAt = std::chrono::system_clock::now()});
 
     window.setDisabled(controls::kPortList, false);
     window.setText(

@@ -4,7 +4,10 @@
 #include "runtime/worker_owner.h"
 #include "script/script_json.h"
 #include "service/codec.h"
+#include "service/pool_membership.h"
 #include "service/text_between.h"
+
+#include <optional>
 
 namespace service {
 
@@ -65,21 +68,24 @@ Read<std::vector<Text>> readPoolNames(const Session& session) {
     return names;
 }
 
-Read<std::vector<PortRow>> readPendingPorts(const Session& session) {
+Read<PortRows> readPendingPorts(const Session& session, std::optional<std::string_view> pool) {
     Reply reply = queryPorts(session.routeHost(), session.key());
     if (!reply.succeeded()) {
         return std::unexpected(std::move(reply));
     }
-    std::vector<PortRow> ports;
+    // "name|status-time" lines, further "|" fields ignored, the status percent-encoded; a line
+    // without anything after its first "|" lists nothing. Split as GBK text: a lead byte takes
+    // the byte after it, a "|" or "-" included.
+    PortRows ports;
     for (const Text& line : runtime::splitText(reply.body, "\r\n")) {
         const runtime::TextList fields = runtime::splitText(line, "|");
-        if (fields.size() < 2) {
+        if (fields.size() < 2 || (pool && !portBelongsToPool(fields[0], *pool))) {
             continue;
         }
         const runtime::TextList pieces = runtime::splitText(percentDecode(fields[1]), "-");
         // A status without "-" leaves the time empty; an empty status leaves both empty.
-        ports.push_back({fields[0], pieces.empty() ? Text() : pieces[0],
-                         pieces.size() < 2 ? Text() : pieces[1]});
+        ports.add(fields[0], pieces.empty() ? std::string_view() : pieces[0],
+                  pieces.size() < 2 ? std::string_view() : pieces[1]);
     }
     return ports;
 }

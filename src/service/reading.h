@@ -6,6 +6,7 @@
 #include "service/session.h"
 #include "service/values.h"
 
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -15,8 +16,10 @@ namespace service {
 // "ret" is not 0 lists none). Fails on a failed request and on a reply that is not JSON.
 Read<std::vector<Text>> readPoolNames(const Session& session);
 
-// Every pending port of the key, in the reply's order (lines with at least one "|").
-Read<std::vector<PortRow>> readPendingPorts(const Session& session);
+// The pending ports of the key that belong to pool (every one without a pool), in the reply's
+// order: the lines with a "|" and something after it.
+Read<PortRows> readPendingPorts(const Session& session,
+                                std::optional<std::string_view> pool = std::nullopt);
 
 // The slots of pool in which no card was detected, in the reply's order.
 Read<std::vector<SlotRow>> readUnseatedSlots(const Session& session, std::string_view pool);

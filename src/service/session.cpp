@@ -5,8 +5,8 @@
 #include "runtime/worker_owner.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
-#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -17,7 +17,8 @@ using runtime::Text;
 
 // Lets calls into the window through while open. Closing it lets no new call in and returns
 // once no other thread is inside; a call of the closing thread's own (further up its stack)
-// finishes after the close and is the last one.
+// finishes after the close and is the last one. Two atomics a call: a listing of 100,000 ports
+// passes it 300,000 times.
 class Session::Gate final {
 public:
     class Entry final {
@@ -38,50 +39,52 @@ public:
     };
 
     void close() {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_closed = true;
-        }
+        m_closed.store(true);
         // A worker inside may be waiting for this (the window's) thread to carry out its call.
-        while (othersInside()) {
+        const int own = t_gate == this ? t_depth : 0;
+        while (m_inside.load() > own) {
             runtime::responsiveDelay(std::chrono::milliseconds(1));
         }
     }
 
-    bool closed() const {
-        const std::lock_guard lock(m_mutex);
-        return m_closed;
-    }
+    bool closed() const { return m_closed.load(); }
 
 private:
+    // Sequentially consistent on both sides: a call that got in is seen by close(), or the call
+    // sees the gate closed.
     bool enter() {
-        const std::lock_guard lock(m_mutex);
-        if (m_closed) {
+        m_inside.fetch_add(1);
+        if (m_closed.load()) {
+            m_inside.fetch_sub(1);
             return false;
         }
-        m_inside.push_back(std::this_thread::get_id());
+        if (t_depth == 0) {
+            t_gate = this;
+        }
+        if (t_gate == this) {
+            ++t_depth;
+        }
         return true;
     }
 
     void leave() {
-        const std::lock_guard lock(m_mutex);
-        const auto found = std::find(m_inside.begin(), m_inside.end(), std::this_thread::get_id());
-        if (found != m_inside.end()) {
-            m_inside.erase(found);
+        if (t_gate == this && --t_depth == 0) {
+            t_gate = nullptr;
         }
+        m_inside.fetch_sub(1);
     }
 
-    bool othersInside() const {
-        const std::lock_guard lock(m_mutex);
-        const auto self = std::this_thread::get_id();
-        return std::any_of(m_inside.begin(), m_inside.end(),
-                           [self](std::thread::id id) { return id != self; });
-    }
+    // The gate the calling thread is inside, and how deep: the closing thread's own calls are not
+    // waited for (they are further up its stack).
+    static thread_local const Gate* t_gate;
+    static thread_local int t_depth;
 
-    mutable std::mutex m_mutex;
-    bool m_closed = false;
-    std::vector<std::thread::id> m_inside;
+    std::atomic<bool> m_closed{false};
+    std::atomic<int> m_inside{0};
 };
+
+thread_local const Session::Gate* Session::Gate::t_gate = nullptr;
+thread_local int Session::Gate::t_depth = 0;
 
 class Session::GatedWindow final : public runtime::Window {
 public:

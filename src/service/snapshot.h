@@ -18,7 +18,7 @@ namespace service {
 class Snapshot final {
 public:
     struct PortQuery {
-        std::vector<PortRow> rows; // as listed: the pool's own ports, in the reply's order
+        PortRows rows; // as listed: the pool's own ports, in the reply's order
         std::chrono::system_clock::time_point readAt;
     };
 

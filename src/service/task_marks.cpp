@@ -9,7 +9,7 @@ namespace service {
 
 void markPoolsWithNewTasks(Session& session) {
     runtime::Window& window = session.window();
-    const Read<std::vector<PortRow>> ports = readPendingPorts(session);
+    const Read<PortRows> ports = readPendingPorts(session);
     if (!ports) {
         window.writeLine(controls::kLogPanel,
                          requestFailedLine(runtime::gbk("标记新任务"), ports.error()));
@@ -19,8 +19,11 @@ void markPoolsWithNewTasks(Session& session) {
     const int count = window.rowCount(controls::kDeviceList);
     for (int row = 0; row < count; ++row) {
         const Text pool = window.cellText(controls::kDeviceList, row, 0);
-        if (std::any_of(ports->begin(), ports->end(),
-                        [&](const PortRow& port) { return portBelongsToPool(port.name, pool); })) {
+        bool pending = false;
+        for (std::size_t index = 0; index < ports->size() && !pending; ++index) {
+            pending = portBelongsToPool(ports->at(index).name, pool);
+        }
+        if (pending) {
             window.setCellText(controls::kDeviceList, row, 1, mark);
         }
     }

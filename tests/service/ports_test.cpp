@@ -42,8 +42,9 @@ TEST_F(PortsTest, ListsThePendingPortsOfTheSelectedPool) {
     EXPECT_EQ(requests(sim::Endpoint::Ports).at(0).query, "ukey=key-7");
     const auto shown = m_session->snapshot().portQuery("A1");
     ASSERT_TRUE(shown.has_value());
-    EXPECT_THAT(shown->rows, ElementsAre(service::PortRow{"A1.01", gbk("未做TG"), "12:00"},
-                                         service::PortRow{"A1.02", gbk("有号码"), "14:00"}));
+    EXPECT_THAT(shown->rows.toVector(),
+                ElementsAre(service::PortRow{"A1.01", gbk("未做TG"), "12:00"},
+                            service::PortRow{"A1.02", gbk("有号码"), "14:00"}));
 }
 
 TEST_F(PortsTest, ReadsLinesFieldsAndCodesAsBytes) {
