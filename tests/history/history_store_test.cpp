@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <regex>
 #include <thread>
 
 namespace {
@@ -141,8 +142,10 @@ TEST_F(HistoryStoreTest, AFileThatIsNotADatabaseIsMovedAsideWithOneLogLine) {
         }
     }
     ASSERT_THAT(aside, SizeIs(1));
-    EXPECT_THAT(aside[0],
-                testing::MatchesRegex(R"(pooldesk-history\.sqlite\.bad-[0-9]{8}-[0-9]{6})"));
+    // std::regex: GoogleTest's own on Windows knows no repetition counts.
+    EXPECT_TRUE(std::regex_match(aside[0],
+                                 std::regex(R"(pooldesk-history\.sqlite\.bad-[0-9]{8}-[0-9]{6})")))
+        << aside[0];
     EXPECT_EQ(std::filesystem::file_size(m_folder / aside[0]), 39u) << "kept as it was";
 }
 
