@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 
 namespace service {
 
@@ -15,17 +16,24 @@ namespace {
 // The process's one CryptoAPI context, acquired on first use (a few milliseconds each time it
 // is acquired, which a pass of hundreds of hashes must not pay per hash). A context may be
 // shared by threads; a hash may not, so each call makes its own. Never released: a detached
-// worker may still hash while the process exits. 0 when no provider could be acquired.
+// worker may still hash while the process exits. A failed acquisition is tried again on the
+// next call; 0 when it failed.
 HCRYPTPROV sharedProvider() {
-    static const HCRYPTPROV provider = [] {
-        HCRYPTPROV acquired = 0;
-        if (CryptAcquireContextA(&acquired, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
-            CryptAcquireContextA(&acquired, nullptr, nullptr, PROV_RSA_FULL, 0)) {
-            return acquired;
-        }
-        return HCRYPTPROV{0};
-    }();
-    return provider;
+    static std::atomic<HCRYPTPROV> shared{0};
+    if (const HCRYPTPROV known = shared.load(std::memory_order_acquire); known != 0) {
+        return known;
+    }
+    HCRYPTPROV acquired = 0;
+    if (!CryptAcquireContextA(&acquired, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
+        !CryptAcquireContextA(&acquired, nullptr, nullptr, PROV_RSA_FULL, 0)) {
+        return 0;
+    }
+    HCRYPTPROV expected = 0;
+    if (!shared.compare_exchange_strong(expected, acquired, std::memory_order_acq_rel)) {
+        CryptReleaseContext(acquired, 0); // another thread's came first
+        return expected;
+    }
+    return acquired;
 }
 
 // Destroys the hash on every way out.
