@@ -11,6 +11,7 @@ packages=(
   build-essential cmake pkg-config git
   qt6-base-dev libgl-dev duktape-dev libpcre2-dev
   libcurl4-openssl-dev libssl-dev libcpp-httplib-dev
+  libsqlite3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei qt6-translations-l10n
 )

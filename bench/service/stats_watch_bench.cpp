@@ -1,7 +1,7 @@
 // One statistics pass over 500 pools against the simulator's file server, the same 500 GETs by
 // a bare loop over the platform's HTTP library (libcurl; WinHTTP on Windows), the peak memory of
-// a pass whose files are 50 MB each and (on Linux) the CPU time the watch spends waiting between
-// passes.
+// a pass whose files are 50 MB each, the pass with the history store on and off, and (on Linux)
+// the CPU time the watch spends waiting between passes.
 //
 //   pooldesk_bench_service_stats_watch [--pools 500] [--rounds 7] [--huge-pools 500]
 //
@@ -11,6 +11,7 @@
 #include "bench_args.h"
 #include "loopback_bench.h"
 
+#include "history/history_writer.h"
 #include "runtime/controls.h"
 #include "service/operations.h"
 #include "service/requests.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -150,6 +152,36 @@ int main(int argc, char** argv) {
     std::printf("  %s, same GETs: %.1f ms\n", bench::kFloorName, bareSeconds * 1000);
     std::printf("  request engine alone, same GETs: %.1f ms\n", bench::median(engine) * 1000);
     std::printf("  ratio client / bare: %.2f (target <= 1.3)\n", clientSeconds / bareSeconds);
+
+    // The same pass handing its records to the history writer, alternating with passes without.
+    {
+        const auto file = std::filesystem::temp_directory_path() / "pooldesk-bench-watch.sqlite";
+        for (const char* suffix : {"", "-wal", "-shm"}) {
+            std::filesystem::remove(file.string() + suffix);
+        }
+        const auto writer = std::make_shared<history::HistoryWriter>(
+            history::HistoryWriter::Options{.store = {.path = file.string()}, .keepDays = 30});
+        std::vector<double> off;
+        std::vector<double> on;
+        const auto pass = [&](bool store) {
+            bench.session().setStatisticsSink(store ? writer : nullptr);
+            (store ? on : off).push_back(bench::secondsOf([&] {
+                service::readPoolStatisticsOnce(bench.session());
+            }));
+        };
+        // Which goes first alternates, so neither gains from the order.
+        for (int round = 0; round < g_rounds; ++round) {
+            pass(round % 2 == 0);
+            pass(round % 2 != 0);
+        }
+        writer->waitIdle();
+        bench.session().setStatisticsSink(nullptr);
+        std::printf("statistics pass with the history store on and off, median of %d rounds\n",
+                    g_rounds);
+        std::printf("  off: %.1f ms, on: %.1f ms, ratio %.3f (target <= 1.05)\n",
+                    bench::median(off) * 1000, bench::median(on) * 1000,
+                    bench::median(on) / bench::median(off));
+    }
 
 #ifdef _WIN32
     std::printf("watch between passes: its CPU time is measured on Linux\n");

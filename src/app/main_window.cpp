@@ -4,11 +4,13 @@
 #include "app/busy_picture.h"
 #include "app/creation_handler.h"
 #include "app/event_pump.h"
+#include "app/history_settings.h"
 #include "app/layout.h"
 #include "app/menus.h"
 #include "app/qt_text.h"
 #include "app/qt_window.h"
 #include "app/settings.h"
+#include "history/history_writer.h"
 #include "runtime/controls.h"
 
 #include <QAbstractButton>
@@ -49,7 +51,17 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
     m_parts->menus = buildMenus(*this);
     m_parts->facade->setMenus(m_parts->menus);
 
-    ServiceActions actions = serviceActions();
+    // The statistics history beside pz.ini; its file is opened with the first pass stored.
+    const std::string& settingsFile = m_parts->options.settingsFile;
+    auto historyWriter = std::make_shared<history::HistoryWriter>(history::HistoryWriter::Options{
+        .store = {.path = historyFileBeside(settingsFile),
+                  .log =
+                      [](const std::string& line) {
+                          std::fprintf(stderr, "pooldesk: %s\n", line.c_str());
+                      },
+                  .maxPages = 0},
+        .keepDays = readHistoryDays(settingsFile)});
+    ServiceActions actions = serviceActions(std::move(historyWriter));
     if (m_parts->options.ledWorker) {
         actions.lightPortLed = m_parts->options.ledWorker;
     }

@@ -7,7 +7,7 @@
 
 namespace app {
 
-ServiceActions serviceActions() {
+ServiceActions serviceActions(std::shared_ptr<service::StatisticsSink> history) {
     // The operator is signed in with one session at a time; the window's thread alone touches it.
     auto current = std::make_shared<std::shared_ptr<service::Session>>();
     const auto endCurrent = [current] {
@@ -18,12 +18,14 @@ ServiceActions serviceActions() {
     };
 
     ServiceActions actions;
-    actions.signIn = [current, endCurrent](runtime::Window& window) {
+    actions.signIn = [current, endCurrent, history](runtime::Window& window) {
         // A new sign-in replaces whatever the previous one started.
         endCurrent();
-        service::signIn(window, [current](const std::shared_ptr<service::Session>& session) {
-            *current = session;
-        });
+        service::signIn(window,
+                        [current, history](const std::shared_ptr<service::Session>& session) {
+                            session->setStatisticsSink(history);
+                            *current = session;
+                        });
     };
     actions.prepareSignInAgain = [endCurrent](runtime::Window& window) {
         endCurrent();

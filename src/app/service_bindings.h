@@ -4,6 +4,7 @@
 
 #include "app/port_commands.h"
 #include "runtime/window.h"
+#include "service/statistics_sink.h"
 
 #include <functional>
 #include <memory>
@@ -33,6 +34,7 @@ struct ServiceActions {
     std::function<runtime::Text()> signedInKey;
 };
 
-ServiceActions serviceActions();
+// history: where each signed-in session's statistics watch hands its passes; none when null.
+ServiceActions serviceActions(std::shared_ptr<service::StatisticsSink> history = nullptr);
 
 } // namespace app

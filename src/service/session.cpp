@@ -264,6 +264,16 @@ void Session::end() {
     m_gatedWindow->giveBackBusyAnimation();
 }
 
+void Session::setStatisticsSink(std::shared_ptr<StatisticsSink> sink) {
+    const std::lock_guard lock(m_sinkMutex);
+    m_statisticsSink = std::move(sink);
+}
+
+std::shared_ptr<StatisticsSink> Session::statisticsSink() const {
+    const std::lock_guard lock(m_sinkMutex);
+    return m_statisticsSink;
+}
+
 bool Session::ended() const {
     return m_gate->closed();
 }

@@ -8,9 +8,11 @@
 #include "runtime/text.h"
 #include "runtime/window.h"
 #include "service/snapshot.h"
+#include "service/statistics_sink.h"
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <stop_token>
 
 namespace service {
@@ -31,6 +33,9 @@ public:
     // What the session's operations last showed.
     Snapshot& snapshot() { return m_snapshot; }
     const Snapshot& snapshot() const { return m_snapshot; }
+    // Where the statistics watch hands each pass's records (the app's history); none by default.
+    void setStatisticsSink(std::shared_ptr<StatisticsSink> sink);
+    std::shared_ptr<StatisticsSink> statisticsSink() const;
 
     // The window as the session's work sees it: while the session lives every call passes; after
     // its end reads answer empty (or -1, 0) and writes do nothing. A worker started through it
@@ -60,6 +65,8 @@ private:
     const runtime::Text m_key;
     std::stop_source m_stop;
     Snapshot m_snapshot;
+    mutable std::mutex m_sinkMutex;
+    std::shared_ptr<StatisticsSink> m_statisticsSink;
     std::unique_ptr<Gate> m_gate;
     std::unique_ptr<GatedWindow> m_gatedWindow;
 };

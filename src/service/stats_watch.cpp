@@ -38,6 +38,7 @@ std::optional<Text> readPoolStatisticsOnce(Session& session, StatsFreshness& fre
     constexpr std::string_view list = controls::kPoolSummaryList;
     runtime::Window& window = session.window();
     std::optional<Text> lastName;
+    std::vector<PoolStatistics> passRecords;
     const int count = window.rowCount(list);
     for (int row = 0; row < count && !runtime::stopRequested(); ++row) {
         lastName = window.cellText(list, row, 0);
@@ -57,6 +58,7 @@ std::optional<Text> readPoolStatisticsOnce(Session& session, StatsFreshness& fre
             }
             window.setCellText(list, at, kStatsTimeColumn, freshness.shownTime(pool));
             session.snapshot().setStatistics(*record);
+            passRecords.push_back(*record);
         } else {
             line = freshness.readFailed(pool, unreadableReason(record.error()));
             if (freshness.isStale(pool)) {
@@ -70,6 +72,9 @@ std::optional<Text> readPoolStatisticsOnce(Session& session, StatsFreshness& fre
         }
     }
     freshness.endPass();
+    if (const auto sink = session.statisticsSink(); sink && !passRecords.empty()) {
+        sink->passRead(std::move(passRecords));
+    }
     return lastName;
 }
 

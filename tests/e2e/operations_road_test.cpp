@@ -8,6 +8,7 @@
 #include "app/qt_window.h"
 #include "app/tab_control.h"
 #include "e2e/e2e_support.h"
+#include "history/sqlite.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,6 +86,22 @@ TEST_F(OperationsRoadTest, StatisticsLightingAndClearingPulledOutPorts) {
     EXPECT_EQ(window.cellText(controls::kPoolSummaryList, 0, 0), "A1");
     EXPECT_EQ(window.cellText(controls::kPoolSummaryList, 0, 5), gbk("40  50％"));
     EXPECT_EQ(window.cellText(controls::kPoolSummaryList, 0, 11), gbk("8  10％"));
+    // The pass went on to the history beside pz.ini.
+    const auto storedRows = [this] {
+        const QString file = m_folder.filePath(QStringLiteral("pooldesk-history.sqlite"));
+        if (!QFile::exists(file)) {
+            return std::int64_t{0}; // not made yet (opening it here would make it)
+        }
+        try {
+            history::Database db(file.toStdString());
+            history::Statement count(db, "SELECT count(*) FROM records r JOIN pools p ON p.id = "
+                                         "r.pool WHERE p.name = 'A1' AND r.c1 = 100");
+            return count.step() ? count.integer(0) : 0;
+        } catch (const history::SqliteError&) {
+            return std::int64_t{0}; // not written yet
+        }
+    };
+    EXPECT_TRUE(pumpUntil([&] { return storedRows() == 1; }, 5000));
     auto* tabs = dynamic_cast<app::TabControl*>(m_mainWindow->control(controls::kTabs));
     ASSERT_NE(tabs, nullptr);
     tabs->tabBar()->setCurrentIndex(1);

@@ -25,6 +25,14 @@ using testing::StartsWith;
 // The part of every file name that depends on the fixed key text alone.
 constexpr std::string_view kKeyDigestPart = "40043BD40";
 
+// Keeps what the watch hands over, pass by pass.
+struct RecordingSink final : service::StatisticsSink {
+    void passRead(std::vector<service::PoolStatistics> records) override {
+        passes.push_back(std::move(records));
+    }
+    std::vector<std::vector<service::PoolStatistics>> passes;
+};
+
 class StatsWatchTest : public ServiceSimTest {
 protected:
     int addPoolRow(std::string_view pool, std::optional<Text> record) {
@@ -56,6 +64,8 @@ TEST_F(StatsWatchTest, OnePassFillsValidRecordsThenEndsAfterItsWaitOnXxx) {
     const int unknown = addPoolRow("Z9", std::nullopt);
     const int chinese = addPoolRow(gbk("卡池"), "1-2-3-4-5-6-7-8-9-10-11-12");
     addPoolRow("xxx", std::nullopt);
+    const auto sink = std::make_shared<RecordingSink>();
+    m_session->setStatisticsSink(sink);
 
     const auto start = std::chrono::steady_clock::now();
     std::thread watch([this] { service::watchPoolStatistics(*m_session); });
@@ -80,6 +90,14 @@ TEST_F(StatsWatchTest, OnePassFillsValidRecordsThenEndsAfterItsWaitOnXxx) {
     // key-7-卡池: every GBK byte XOR 0x10 as two hex digits.
     EXPECT_EQ(sent[4].path,
               runtime::concat({"/file/7B75693D273DAFB8A3C8", kKeyDigestPart, ".txt"}));
+
+    // The pass's good records, handed over once at its end as their rows show them.
+    ASSERT_THAT(sink->passes, SizeIs(1));
+    ASSERT_THAT(sink->passes[0], SizeIs(2));
+    EXPECT_EQ(sink->passes[0][0].pool, "A1");
+    EXPECT_EQ(std::vector<Text>(sink->passes[0][0].cells.begin(), sink->passes[0][0].cells.end()),
+              cells(filled));
+    EXPECT_EQ(sink->passes[0][1].pool, gbk("卡池"));
 }
 
 TEST_F(StatsWatchTest, APoolUnreadableTwoPassesRunningIsGreyedAndReportedOncePerOutage) {
