@@ -71,8 +71,10 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 
 QString commandLineHelp() {
     return QStringLiteral(
-        "Usage: pooldesk [--endpoints TEXT] [--screenshot FILE] [--help] [--version]\n"
+        "Usage: pooldesk [--demo] [--endpoints TEXT] [--screenshot FILE] [--help] [--version]\n"
         "\n"
+        "  --demo             start the bundled simulator, point the client at it with its demo\n"
+        "                     key filled in, and stop it when the window closes\n"
         "  --endpoints TEXT   route endpoints and statistics server, e.g.\n"
         "                     "
         "malaysia=HOST[:PORT],netherlands=HOST:PORT,hongkong=HOST:PORT,stats=HOST:PORT\n"
