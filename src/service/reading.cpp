@@ -30,17 +30,6 @@ Reply queryPorts(std::string_view routeHost, std::string_view key) {
         ReplySize::List);
 }
 
-std::vector<Text> portNamesOf(std::string_view reply) {
-    std::vector<Text> names;
-    for (const Text& line : runtime::splitText(reply, "\r\n")) {
-        const runtime::TextList fields = runtime::splitText(line, "|");
-        if (fields.size() >= 2) {
-            names.push_back(fields[0]);
-        }
-    }
-    return names;
-}
-
 Read<std::vector<Text>> readPoolNames(const Session& session) {
     Reply reply =
         getText(serviceUrl(session.routeHost(),

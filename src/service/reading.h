@@ -35,7 +35,4 @@ LedOutcome lightLed(const Session& session, std::string_view port, runtime::LedD
 // The pending-port request for a key, on a route.
 Reply queryPorts(std::string_view routeHost, std::string_view key);
 
-// The port names of a pending-port reply, one per "name|status" line.
-std::vector<Text> portNamesOf(std::string_view reply);
-
 } // namespace service

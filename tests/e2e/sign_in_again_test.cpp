@@ -22,18 +22,27 @@ namespace {
 
 using e2e::pumpUntil;
 
-class SignInAgainTest : public e2e::RoadFixture {};
-
-TEST_F(SignInAgainTest, NewSignInReplacesTheOldOnesPoolsAndTheRouteSurvivesARestart) {
-    ASSERT_NO_FATAL_FAILURE(startSimulator("first-key"));
-    m_sim->addUser("second-key");
-    m_sim->addPool("first-key", "A1", 2);
-    m_sim->addPool("second-key", "B7", 2);
-    ASSERT_NO_FATAL_FAILURE(openMainWindow());
-    runtime::Window& window = m_mainWindow->window();
-    const auto signInWith = [&](const char* key) {
+// Two keys on the simulator, pool A1 for the first and B7 for the second, and the window open.
+class SignInAgainTest : public e2e::RoadFixture {
+protected:
+    void openWithTwoKeys() {
+        ASSERT_NO_FATAL_FAILURE(startSimulator("first-key"));
+        m_sim->addUser("second-key");
+        m_sim->addPool("first-key", "A1", 2);
+        m_sim->addPool("second-key", "B7", 2);
+        ASSERT_NO_FATAL_FAILURE(openMainWindow());
+    }
+    void clickSignIn(const char* key) {
         control<QLineEdit>(controls::kKeyBox)->setText(QString::fromLatin1(key));
         QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+    }
+};
+
+TEST_F(SignInAgainTest, NewSignInReplacesTheOldOnesPoolsAndTheRouteSurvivesARestart) {
+    ASSERT_NO_FATAL_FAILURE(openWithTwoKeys());
+    runtime::Window& window = m_mainWindow->window();
+    const auto signInWith = [&](const char* key) {
+        clickSignIn(key);
         ASSERT_EQ(m_mainWindow->signedInKey(), key);
         ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kPoolSummaryList) == 1; }));
     };
@@ -65,11 +74,7 @@ TEST_F(SignInAgainTest, NewSignInReplacesTheOldOnesPoolsAndTheRouteSurvivesARest
 // nothing and starts no statistics watch, its busy animation goes, and the next sign-in lists
 // its own pools alone.
 TEST_F(SignInAgainTest, SignInAgainDuringARefreshEndsEverythingTheOldSignInStarted) {
-    ASSERT_NO_FATAL_FAILURE(startSimulator("first-key"));
-    m_sim->addUser("second-key");
-    m_sim->addPool("first-key", "A1", 2);
-    m_sim->addPool("second-key", "B7", 2);
-    ASSERT_NO_FATAL_FAILURE(openMainWindow());
+    ASSERT_NO_FATAL_FAILURE(openWithTwoKeys());
     runtime::Window& window = m_mainWindow->window();
     const auto statsRequests = [&] {
         const auto log = m_sim->requestLog();
@@ -77,11 +82,9 @@ TEST_F(SignInAgainTest, SignInAgainDuringARefreshEndsEverythingTheOldSignInStart
             return request.endpoint == sim::Endpoint::StatsFile;
         });
     };
-    auto* keyBox = control<QLineEdit>(controls::kKeyBox);
 
     m_sim->setFault(sim::Endpoint::PoolList, sim::Fault{.latencyMs = 1500});
-    keyBox->setText(QStringLiteral("first-key"));
-    QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+    clickSignIn("first-key");
     ASSERT_EQ(m_mainWindow->signedInKey(), "first-key");
     m_mainWindow->menuItem(controls::kDeviceMenu, "重新登录")->trigger();
     QTest::qWait(1200); // the pool list arrives meanwhile
@@ -92,8 +95,7 @@ TEST_F(SignInAgainTest, SignInAgainDuringARefreshEndsEverythingTheOldSignInStart
     EXPECT_EQ(m_mainWindow->control(controls::kSignInPanel)->x(), 3);
     EXPECT_EQ(statsRequests(), 0);
 
-    keyBox->setText(QStringLiteral("second-key"));
-    QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+    clickSignIn("second-key");
     ASSERT_TRUE(pumpUntil([&] { return statsRequests() == 1; }));
     QTest::qWait(300);
     EXPECT_EQ(statsRequests(), 1);
