@@ -39,8 +39,10 @@ void listUnseatedSlots(Session& session);
 
 // Worker, one per checked row of 超级列表框2: reads the row's port name once, then lights it.
 void lightPortLed(Session& session, std::int32_t row);
-// "已拔出清除" (window thread).
+// "已拔出清除" (window thread): reads the listed ports once, then reports them.
 void deletePortsInBatches(Session& session);
+DeletionBatch readDeletionBatch(runtime::Window& window);
+void reportPulledPorts(Session& session, const DeletionBatch& batch);
 // Worker started by the refresh; loops until a pass ends on the pool "xxx" or its worker is
 // asked to stop (its session or its window ended).
 void watchPoolStatistics(Session& session);

@@ -17,32 +17,6 @@ constexpr int kBatchRows = 500;
 
 constexpr int kColumns = 3; // name, status, time
 
-// The cells of the rows read, in one block: thousands of rows would otherwise cost as many
-// small allocations, each touching fresh memory.
-class ReadRows final {
-public:
-    void reserve(std::size_t rows, std::size_t cellBytes) {
-        m_ends.reserve(rows * kColumns);
-        m_cells.reserve(cellBytes);
-    }
-    void add(std::string_view name, std::string_view status, std::string_view time) {
-        for (const std::string_view cell : {name, status, time}) {
-            m_cells += cell;
-            m_ends.push_back(m_cells.size());
-        }
-    }
-    std::size_t size() const { return m_ends.size() / kColumns; }
-    std::string_view cell(std::size_t row, int column) const {
-        const std::size_t index = row * kColumns + static_cast<std::size_t>(column);
-        const std::size_t start = index == 0 ? 0 : m_ends[index - 1];
-        return std::string_view(m_cells).substr(start, m_ends[index] - start);
-    }
-
-private:
-    Text m_cells;
-    std::vector<std::size_t> m_ends;
-};
-
 Reply sendDeleteBatch(const Session& session, std::string_view body) {
     return postText(
         serviceUrl(session.routeHost(), runtime::concat({"/sinterface/port/deleteBatch?ukey=",
@@ -50,7 +24,7 @@ Reply sendDeleteBatch(const Session& session, std::string_view body) {
         body, ReplySize::Short);
 }
 
-bool sameRow(runtime::Window& window, int row, const ReadRows& rows, std::size_t index) {
+bool sameRow(runtime::Window& window, int row, const runtime::RowTexts& rows, std::size_t index) {
     for (int column = 0; column < kColumns; ++column) {
         if (window.cellText(controls::kPortList, row, column) != rows.cell(index, column)) {
             return false;
@@ -59,9 +33,10 @@ bool sameRow(runtime::Window& window, int row, const ReadRows& rows, std::size_t
     return true;
 }
 
-// The first `count` rows read leave the list. They are expected at the top, in order, but a port
-// listing running meanwhile may have rebuilt the list, so each one is checked, never assumed.
-void removeRows(runtime::Window& window, const ReadRows& rows, std::size_t count) {
+// The first `count` rows of the batch leave the list. They are expected at the top, in order, but
+// a port listing running meanwhile may have rebuilt the list, so each one is checked, never
+// assumed.
+void removeRows(runtime::Window& window, const runtime::RowTexts& rows, std::size_t count) {
     if (count == 0) {
         return;
     }
@@ -116,29 +91,34 @@ Text repeatFailedLine(std::size_t confirmed, const Reply& reply) {
 
 } // namespace
 
-// Every request carries all lines read so far, so a request that succeeded (a complete 2xx
-// answer, whatever its body) confirms every row read so far. Rows stay listed until the operation
-// ends: then the confirmed ones leave, and after a failed request the others stay in place, checks
-// included.
-void deletePortsInBatches(Session& session) {
+DeletionBatch readDeletionBatch(runtime::Window& window) {
+    return {window.rowTexts(controls::kPortList, 0, window.rowCount(controls::kPortList), kColumns)};
+}
+
+// Every request carries all lines taken so far, so a request that succeeded (a complete 2xx
+// answer, whatever its body) confirms every row taken so far. Rows stay listed until the
+// operation ends: then the confirmed ones leave, and after a failed request the others stay in
+// place, checks included. The rows are taken kBatchRows at a time; a row without a name ends them
+// as the end of the list does, and the end of the rows is reported twice.
+void reportPulledPorts(Session& session, const DeletionBatch& batch) {
     runtime::Window& window = session.window();
+    const runtime::RowTexts& rows = batch.rows;
     window.setDisabled(controls::kPortList, true);
     Text body;
-    Text firstName;
-    ReadRows read;
     Text statusAndTime; // one buffer for every row's "status-time"
+    const std::string_view firstName = rows.cell(0, 0);
+    std::size_t taken = 0;
     std::size_t confirmed = 0;
     bool listEnded = false;
-    const auto listed = static_cast<std::size_t>(std::max(0, window.rowCount(controls::kPortList)));
 
     const auto send = [&]() {
         const Reply reply = sendDeleteBatch(session, body);
         if (reply.succeeded()) {
-            confirmed = read.size();
+            confirmed = taken;
             return true;
         }
-        removeRows(window, read, confirmed);
-        if (listEnded && confirmed == read.size() && confirmed > 0) {
+        removeRows(window, rows, confirmed);
+        if (listEnded && confirmed == taken && confirmed > 0) {
             // Only a repeat of lines already confirmed failed: every port was reported, so the
             // pool's mark goes with its rows.
             clearPoolMark(window, firstName);
@@ -152,14 +132,9 @@ void deletePortsInBatches(Session& session) {
     };
 
     for (;;) {
-        Text name;
-        const runtime::RowTexts batch = window.rowTexts(
-            controls::kPortList, static_cast<int>(read.size()), kBatchRows, kColumns);
-        for (std::size_t taken = 0; taken < static_cast<std::size_t>(kBatchRows); ++taken) {
-            name = batch.cell(taken, 0); // empty past the rows read
-            if (firstName.empty()) {
-                firstName = name;
-            }
+        const std::size_t batchEnd = taken + static_cast<std::size_t>(kBatchRows);
+        while (taken < batchEnd) {
+            const std::string_view name = rows.cell(taken, 0); // empty past the last row
             if (name.empty()) {
                 listEnded = true;
                 if (!send()) {
@@ -167,8 +142,8 @@ void deletePortsInBatches(Session& session) {
                 }
                 break;
             }
-            const std::string_view status = batch.cell(taken, 1);
-            const std::string_view time = batch.cell(taken, 2);
+            const std::string_view status = rows.cell(taken, 1);
+            const std::string_view time = rows.cell(taken, 2);
             body += name;
             body += '|';
             statusAndTime.assign(status);
@@ -176,14 +151,15 @@ void deletePortsInBatches(Session& session) {
             statusAndTime += time;
             body += percentEncode(statusAndTime);
             body += "\r\n";
-            if (read.size() == 0) {
-                // Sized once from the first row and the list, so neither grows by copying
-                // into fresh memory again and again.
-                body.reserve(body.size() * listed);
-                read.reserve(listed, (name.size() + status.size() + time.size()) * listed);
+            if (taken == 0) {
+                // Sized once from the first row, so the body does not grow by copying into
+                // fresh memory again and again.
+                body.reserve(body.size() * rows.rows());
             }
-            read.add(name, status, time);
+            ++taken;
         }
+        // When the rows ended inside the batch, its request went already: this repeats it, as the
+        // service has always seen it.
         if (!send()) {
             return;
         }
@@ -191,9 +167,13 @@ void deletePortsInBatches(Session& session) {
             break;
         }
     }
-    removeRows(window, read, confirmed);
+    removeRows(window, rows, confirmed);
     clearPoolMark(window, firstName);
     window.setDisabled(controls::kPortList, false);
+}
+
+void deletePortsInBatches(Session& session) {
+    reportPulledPorts(session, readDeletionBatch(session.window()));
 }
 
 } // namespace service

@@ -7,6 +7,8 @@
 #include "service/operations.h"
 #include "service/reading.h"
 
+#include <utility>
+
 namespace service {
 
 using runtime::Text;
@@ -39,9 +41,10 @@ std::optional<Text> readPoolStatisticsOnce(Session& session, StatsFreshness& fre
     runtime::Window& window = session.window();
     std::optional<Text> lastName;
     std::vector<PoolStatistics> passRecords;
-    const int count = window.rowCount(list);
-    for (int row = 0; row < count && !runtime::stopRequested(); ++row) {
-        lastName = window.cellText(list, row, 0);
+    // The pools of this pass, as listed when it starts: a refresh may rebuild the list meanwhile.
+    const runtime::RowTexts pools = window.rowTexts(list, 0, window.rowCount(list), 1);
+    for (int row = 0; std::cmp_less(row, pools.rows()) && !runtime::stopRequested(); ++row) {
+        lastName = Text(pools.cell(static_cast<std::size_t>(row), 0));
         const Text& pool = *lastName;
         const Read<PoolStatistics> record = readPoolStatistics(session, pool);
         if (runtime::stopRequested()) {

@@ -2,6 +2,7 @@
 // What the service tells, as values the operations hand on: the window only shows them, and the
 // app keeps the last ones it showed (Snapshot). Texts are GBK.
 
+#include "runtime/row_texts.h"
 #include "runtime/state.h"
 #include "runtime/text.h"
 #include "service/requests.h"
@@ -82,6 +83,12 @@ struct LedOutcome {
     runtime::LedDuration duration = runtime::LedDuration::TenMinutes;
     bool lit = false;
     Reply lastReply; // of the last try
+};
+
+// The port rows a deletion reports (name, status, time), as the list showed them when the
+// operator started it: a port listing may rebuild the list while the requests run.
+struct DeletionBatch {
+    runtime::RowTexts rows{3};
 };
 
 // A request that did not succeed, or a successful reply that could not be read: the reply as it

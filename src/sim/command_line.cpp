@@ -43,12 +43,13 @@ Options:
 
 Endpoints: signin pools ports slots led delete stats
 Fault items: latency=MS refuse=SHARE error500=SHARE error404=SHARE trickle=MS cut=1 malformed=1
-  huge=MB charset=NAME
+  huge=MB charset=NAME after=N
   refuse closes the connection without an answer; error500 and error404 answer an error page;
   trickle sends the headers, then one byte of the body every MS; cut announces the full
   Content-Length and
   stops half-way; charset answers an HTML page whose meta tag declares NAME (utf-8 re-encodes
-  the text, other names keep its GBK bytes); shares are between 0 and 1.
+  the text, other names keep its GBK bytes); after answers the endpoint's next N requests as
+  usual before the fault applies; shares are between 0 and 1.
 
 Control endpoint, on every port while running (not written to the request log):
   Records (records=1 and the slot lines) are name=value items joined by "&", values with

@@ -69,6 +69,8 @@ bool parseFault(const QueryParams& items, Fault& fault, std::string& errorMessag
         } else if (name == "charset") {
             ok = value.find_first_of("\"<> \r\n") == std::string::npos;
             fault.htmlCharset = value;
+        } else if (name == "after") {
+            ok = parseInt(value, fault.afterRequests);
         } else if (name == "raw") {
             fault.rawBody = value;
         } else if (name != "endpoint" && name != "rawbody") {
@@ -104,7 +106,8 @@ std::string describeFault(const Fault& fault) {
                       " trickle=" + std::to_string(fault.trickleMs) +
                       " cut=" + (fault.cutAfterHeaders ? "1" : "0") +
                       " malformed=" + (fault.malformedJson ? "1" : "0") +
-                      " huge=" + std::to_string(fault.hugeReplyMegabytes);
+                      " huge=" + std::to_string(fault.hugeReplyMegabytes) +
+                      " after=" + std::to_string(fault.afterRequests);
     if (!fault.htmlCharset.empty()) {
         out += " charset=" + fault.htmlCharset;
     }

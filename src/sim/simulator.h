@@ -38,6 +38,9 @@ struct Fault {
     // Non-empty: an HTML page whose meta tag declares this charset, its text encoded in it.
     std::string htmlCharset{};
     std::optional<std::string> rawBody{}; // answer exactly these bytes (status 200)
+    // > 0: this many requests of the endpoint are answered as usual first ("the network goes
+    // away after the first batch"); counts down as they come.
+    int afterRequests = 0;
 };
 
 struct Slot {

@@ -90,7 +90,9 @@ struct Simulator::Impl {
         {
             std::lock_guard lock(mutex);
             const auto it = faults.find(*endpoint);
-            if (it == faults.end() || !roll(it->second.refuseShare)) {
+            // A spared request is counted when it is answered, in handle().
+            if (it == faults.end() || it->second.afterRequests > 0 ||
+                !roll(it->second.refuseShare)) {
                 return false;
             }
         }
@@ -129,7 +131,10 @@ struct Simulator::Impl {
         int errorStatus = 0;
         {
             std::lock_guard lock(mutex);
-            if (const auto it = faults.find(*entry.endpoint); it != faults.end()) {
+            if (const auto it = faults.find(*entry.endpoint);
+                it != faults.end() && it->second.afterRequests > 0) {
+                --it->second.afterRequests;
+            } else if (it != faults.end()) {
                 fault = it->second;
                 if (roll(fault.error500Share)) {
                     errorStatus = 500;

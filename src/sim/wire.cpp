@@ -272,7 +272,8 @@ std::string faultQuery(const Fault& fault) {
                  {"trickle", numberText(fault.trickleMs)},
                  {"cut", fault.cutAfterHeaders ? "1" : "0"},
                  {"malformed", fault.malformedJson ? "1" : "0"},
-                 {"huge", numberText(fault.hugeReplyMegabytes)}};
+                 {"huge", numberText(fault.hugeReplyMegabytes)},
+                 {"after", numberText(fault.afterRequests)}};
     if (!fault.htmlCharset.empty()) {
         items.emplace_back("charset", fault.htmlCharset);
     }

@@ -6,7 +6,6 @@
 
 #include "service_sim_fixture.h"
 
-#include <functional>
 
 namespace servicetest {
 namespace {
@@ -15,56 +14,6 @@ using testing::Each;
 using testing::ElementsAre;
 using testing::IsEmpty;
 using testing::SizeIs;
-
-// The in-memory window, with a hook that runs when the operation asks for its second block of
-// port rows: the first batch has been sent and answered by then.
-class SecondBatchHookWindow final : public runtime::Window {
-public:
-    SecondBatchHookWindow(runtime::MemoryWindow& inner, std::function<void()> onSecondBatch)
-        : m_inner(inner), m_onSecondBatch(std::move(onSecondBatch)) {}
-
-    bool startWorker(runtime::WorkerRoutine r, std::int32_t a = 0) override {
-        return m_inner.startWorker(std::move(r), a);
-    }
-    Text text(std::string_view c) override { return m_inner.text(c); }
-    void setText(std::string_view c, std::string_view t) override { m_inner.setText(c, t); }
-    bool isChecked(std::string_view c) override { return m_inner.isChecked(c); }
-    void setLeft(std::string_view c, int l) override { m_inner.setLeft(c, l); }
-    void setVisible(std::string_view c, bool v) override { m_inner.setVisible(c, v); }
-    void setDisabled(std::string_view c, bool d) override { m_inner.setDisabled(c, d); }
-    void writeLine(std::string_view c, std::string_view l) override { m_inner.writeLine(c, l); }
-    int selectedRow(std::string_view l) override { return m_inner.selectedRow(l); }
-    int rowCount(std::string_view l) override { return m_inner.rowCount(l); }
-    Text cellText(std::string_view l, int r, int c) override { return m_inner.cellText(l, r, c); }
-    runtime::RowTexts rowTexts(std::string_view l, int first, int count, int columns) override {
-        if (l == controls::kPortList && ++m_blockReads == 2 && m_onSecondBatch) {
-            m_onSecondBatch();
-        }
-        return m_inner.rowTexts(l, first, count, columns);
-    }
-    void setCellText(std::string_view l, int r, int c, std::string_view t) override {
-        m_inner.setCellText(l, r, c, t);
-    }
-    int checkState(std::string_view l, int r) override { return m_inner.checkState(l, r); }
-    void setCheckState(std::string_view l, int r, int s) override {
-        m_inner.setCheckState(l, r, s);
-    }
-    int appendRow(std::string_view l, std::string_view c) override {
-        return m_inner.appendRow(l, c);
-    }
-    void deleteRow(std::string_view l, int r) override { m_inner.deleteRow(l, r); }
-    void deleteAllRows(std::string_view l) override { m_inner.deleteAllRows(l); }
-    int findRow(std::string_view l, std::string_view c) override { return m_inner.findRow(l, c); }
-    void setRowGreyed(std::string_view l, int r, bool g) override { m_inner.setRowGreyed(l, r, g); }
-    bool putOnClipboard(std::string_view t) override { return m_inner.putOnClipboard(t); }
-    Text inputBox(std::string_view p) override { return m_inner.inputBox(p); }
-    void popUpMenu(std::string_view m) override { m_inner.popUpMenu(m); }
-
-private:
-    runtime::MemoryWindow& m_inner;
-    std::function<void()> m_onSecondBatch;
-    int m_blockReads = 0;
-};
 
 class PortDeletionTest : public ServiceSimTest {
 protected:
@@ -195,9 +144,9 @@ TEST_F(PortDeletionTest, AFailedRequestKeepsTheUnconfirmedRowsAndSaysSo) {
         m_window.setCellText(controls::kPortList, row, 2, "t");
     }
     // The network goes away once the service has confirmed the first batch.
-    SecondBatchHookWindow window(m_window, [this] { refuse(sim::Endpoint::DeleteBatch); });
+    refuse(sim::Endpoint::DeleteBatch, 1);
 
-    service::deletePortsInBatches(*sessionOn(window));
+    service::deletePortsInBatches(*m_session);
 
     const auto lines = linesPerRequest();
     ASSERT_THAT(lines, SizeIs(2)); // the refused second request leaves no body in the log
@@ -222,9 +171,9 @@ TEST_F(PortDeletionTest, AFailedRepeatAfterEveryRowWasConfirmedClearsRowsAndMark
     m_window.setCellText(controls::kDeviceList, m_window.appendRow(controls::kDeviceList, "A1"), 1,
                          gbk("有新任务，请处理"));
     listPorts(500, "A1", false);
-    SecondBatchHookWindow window(m_window, [this] { refuse(sim::Endpoint::DeleteBatch); });
+    refuse(sim::Endpoint::DeleteBatch, 1);
 
-    service::deletePortsInBatches(*sessionOn(window));
+    service::deletePortsInBatches(*m_session);
 
     EXPECT_EQ(linesPerRequest(), (std::vector<int>{500, 0})); // a refused one leaves no body
     EXPECT_EQ(m_window.rowCount(controls::kPortList), 0);

@@ -72,9 +72,11 @@ protected:
         m_sim->setFault(endpoint, fault);
     }
 
-    void refuse(sim::Endpoint endpoint) {
+    // Refused from the request after the first `answered` ones on.
+    void refuse(sim::Endpoint endpoint, int answered = 0) {
         sim::Fault fault;
         fault.refuseShare = 1.0;
+        fault.afterRequests = answered;
         m_sim->setFault(endpoint, fault);
     }
 

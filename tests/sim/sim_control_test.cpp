@@ -123,7 +123,8 @@ TEST_F(SimControl, FaultsTravelWithEveryField) {
                                             .cutAfterHeaders = true,
                                             .malformedJson = true,
                                             .hugeReplyMegabytes = 3,
-                                            .htmlCharset = "utf-8"}}) {
+                                            .htmlCharset = "utf-8",
+                                            .afterRequests = 2}}) {
         sim::Fault read;
         std::string message;
         ASSERT_TRUE(

@@ -42,6 +42,12 @@ TEST_F(SimFaults, RefusedConnectionsGetNoAnswerAndOtherEndpointsStayWell) {
 
     sim.clearFaults();
     EXPECT_EQ(get(port, poolList()).status, 200);
+
+    // Spared requests are answered as usual; the fault applies from the next one on.
+    sim.setFault(sim::Endpoint::PoolList, sim::Fault{.refuseShare = 1.0, .afterRequests = 2});
+    EXPECT_EQ(get(port, poolList()).status, 200);
+    EXPECT_EQ(get(port, poolList()).status, 200);
+    EXPECT_TRUE(get(port, poolList()).bytes.empty());
 }
 
 TEST_F(SimFaults, Error500ShareFailsRoughlyThatShareOfRequests) {
