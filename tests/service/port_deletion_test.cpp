@@ -6,7 +6,6 @@
 
 #include "service_sim_fixture.h"
 
-
 namespace servicetest {
 namespace {
 
