@@ -92,7 +92,8 @@ Text repeatFailedLine(std::size_t confirmed, const Reply& reply) {
 } // namespace
 
 DeletionBatch readDeletionBatch(runtime::Window& window) {
-    return {window.rowTexts(controls::kPortList, 0, window.rowCount(controls::kPortList), kColumns)};
+    return {
+        window.rowTexts(controls::kPortList, 0, window.rowCount(controls::kPortList), kColumns)};
 }
 
 // Every request carries all lines taken so far, so a request that succeeded (a complete 2xx
