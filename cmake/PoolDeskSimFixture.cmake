@@ -11,12 +11,12 @@ function(pooldesk_test_simulator_library)
     return()
   endif()
   add_library(pooldesk_test_simulator STATIC
-              ${PROJECT_SOURCE_DIR}/tests/support/test_simulator.cpp
-              ${PROJECT_SOURCE_DIR}/tests/support/remote_simulator.cpp)
+              ${PROJECT_SOURCE_DIR}/tests/support/test_simulator.cpp)
   target_include_directories(pooldesk_test_simulator PUBLIC ${PROJECT_SOURCE_DIR}/src
                                                             ${PROJECT_SOURCE_DIR}/tests)
   # support/raw_http.h, which the simulator's own tests share, needs the loopback sockets.
-  target_link_libraries(pooldesk_test_simulator PUBLIC pooldesk_sim_wire pooldesk_http_test_support
+  target_link_libraries(pooldesk_test_simulator PUBLIC pooldesk_sim_remote
+                                                       pooldesk_http_test_support
                         PRIVATE GTest::gtest)
   if(TARGET pooldesk_sim)
     target_link_libraries(pooldesk_test_simulator PUBLIC pooldesk_sim)

@@ -78,21 +78,6 @@ LockRegistry& registry() {
 
 } // namespace
 
-bool startWorker(WorkerRoutine routine, std::int32_t argument) {
-    if (!routine) {
-        return false;
-    }
-    auto guarded = [routine = std::move(routine)](std::int32_t value) {
-        runGuarded(routine, value);
-    };
-    try {
-        std::thread(std::move(guarded), argument).detach();
-        return true;
-    } catch (const std::exception&) { // std::system_error, or no memory for the routine
-        return false;
-    }
-}
-
 void runGuarded(const WorkerRoutine& routine, std::int32_t argument) {
     // An exception escaping a thread would end the whole program; a failed worker must only end
     // itself, and say so once.

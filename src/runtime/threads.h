@@ -10,10 +10,6 @@ namespace runtime {
 
 using WorkerRoutine = std::function<void(std::int32_t)>;
 
-// Starts a detached thread running routine(argument); true when the thread was created.
-// Nobody keeps a handle or waits for it (see WorkerOwner for workers that are waited for).
-bool startWorker(WorkerRoutine routine, std::int32_t argument = 0);
-
 // Runs routine(argument); an exception ends it with one line on stderr instead of the program.
 void runGuarded(const WorkerRoutine& routine, std::int32_t argument);
 

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -238,10 +239,10 @@ TEST_F(MaskOverlayTest, SomethingThatIsNotAWidgetGivesZeroAndChangesNothing) {
 TEST_F(MaskOverlayTest, OverlayFromAWorkerGoesAwayWhenTheWorkerEnds) {
     std::atomic<OverlayHandle> handle{0};
     std::atomic<bool> done{false};
-    ASSERT_TRUE(runtime::startWorker([&](std::int32_t) {
+    const std::jthread worker([&] {
         handle = overlay::maskShapeBox(m_target);
         done = true;
-    }));
+    });
     const QDeadlineTimer deadline(10000);
     while (!done && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
@@ -261,10 +262,10 @@ TEST_F(MaskOverlayTest, OverlayFromAWorkerGoesAwayWhenTheWorkerEnds) {
 TEST_F(MaskOverlayTest, OverlayFromTheGuiThreadOutlivesOtherThreads) {
     const OverlayHandle handle = overlay::showOverlay(m_target);
     std::atomic<bool> done{false};
-    ASSERT_TRUE(runtime::startWorker([&](std::int32_t) {
+    const std::jthread worker([&] {
         overlay::layoutOverlay(handle);
         done = true;
-    }));
+    });
     const QDeadlineTimer deadline(10000);
     while (!done && !deadline.hasExpired()) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);

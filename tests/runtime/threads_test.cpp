@@ -1,4 +1,5 @@
 #include "runtime/threads.h"
+#include "runtime/worker_owner.h"
 
 #include <gtest/gtest.h>
 
@@ -21,17 +22,19 @@ using namespace std::chrono_literals;
 TEST(Workers, RunTheRoutineWithItsArgument) {
     std::promise<std::int32_t> seen;
     auto result = seen.get_future();
-    ASSERT_TRUE(runtime::startWorker([&seen](std::int32_t value) { seen.set_value(value); }, 42));
+    runtime::WorkerOwner owner;
+    ASSERT_TRUE(owner.start([&seen](std::int32_t value) { seen.set_value(value); }, 42));
     ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(result.get(), 42);
-    EXPECT_FALSE(runtime::startWorker(nullptr));
+    EXPECT_FALSE(owner.start(nullptr));
 }
 
 TEST(Workers, AThrowingRoutineEndsOnlyItsOwnThreadWithOneLine) {
     std::promise<void> thrown;
     auto done = thrown.get_future();
     testing::internal::CaptureStderr();
-    ASSERT_TRUE(runtime::startWorker([&thrown](std::int32_t) {
+    runtime::WorkerOwner owner;
+    ASSERT_TRUE(owner.start([&thrown](std::int32_t) {
         thrown.set_value();
         throw std::runtime_error("bad reply");
     }));
@@ -41,7 +44,7 @@ TEST(Workers, AThrowingRoutineEndsOnlyItsOwnThreadWithOneLine) {
               "pooldesk: a worker ended on an error: bad reply\n");
     std::promise<int> after;
     auto result = after.get_future();
-    ASSERT_TRUE(runtime::startWorker([&after](std::int32_t value) { after.set_value(value); }, 7));
+    ASSERT_TRUE(owner.start([&after](std::int32_t value) { after.set_value(value); }, 7));
     ASSERT_EQ(result.wait_for(10s), std::future_status::ready);
     EXPECT_EQ(result.get(), 7);
 }

@@ -1,5 +1,9 @@
 #include "support/test_simulator.h"
 
+#include "sim/remote_simulator.h"
+
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 
@@ -43,6 +47,11 @@ private:
 };
 
 } // namespace
+
+std::unique_ptr<TestSimulator> remoteSimulator(const std::string& endpointsLine) {
+    return sim::remoteSimulator(endpointsLine,
+                                [](const std::string& what) { ADD_FAILURE() << what; });
+}
 
 std::unique_ptr<TestSimulator> startTestSimulator() {
     const char* file = std::getenv("POOLDESK_SIM_ENDPOINTS_FILE");

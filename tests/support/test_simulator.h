@@ -25,8 +25,8 @@ using TestSimulator = sim::SimulatorControl;
 // POOLDESK_SIM_ENDPOINTS_FILE is set, else one of its own in this process.
 std::unique_ptr<TestSimulator> startTestSimulator();
 
-// A running simulator reached over its control endpoint; endpointsLine is its
-// POOLDESK_ENDPOINTS value. Leaves its state as it is.
+// A running simulator reached over its control endpoint (sim::remoteSimulator) whose failed
+// control exchanges fail the test.
 std::unique_ptr<TestSimulator> remoteSimulator(const std::string& endpointsLine);
 
 } // namespace support

@@ -1,17 +1,22 @@
-#include "sim/wire.h"
-#include "support/raw_http.h"
-#include "support/test_simulator.h"
+#include "sim/remote_simulator.h"
 
-#include <gtest/gtest.h>
+#include "sim/wire.h"
+
+#include <httplib.h>
 
 #include <charconv>
 #include <map>
 
-namespace support {
+namespace sim {
 
 namespace {
 
-using sim::wire::encode;
+using wire::encode;
+
+struct ControlReply {
+    int status = 0; // 0: no answer
+    std::string body;
+};
 
 // "malaysia=127.0.0.1:P3,netherlands=...": route name to port.
 std::map<std::string, int> portsOf(const std::string& endpointsLine) {
@@ -38,9 +43,10 @@ std::map<std::string, int> portsOf(const std::string& endpointsLine) {
     return ports;
 }
 
-class RemoteSimulator final : public TestSimulator {
+class RemoteSimulator final : public SimulatorControl {
 public:
-    explicit RemoteSimulator(const std::string& endpointsLine) : m_endpoints(endpointsLine) {
+    RemoteSimulator(const std::string& endpointsLine, ControlFailed controlFailed)
+        : m_endpoints(endpointsLine), m_controlFailed(std::move(controlFailed)) {
         const auto ports = portsOf(endpointsLine);
         for (const auto* route : {"netherlands", "hongkong", "malaysia"}) {
             if (const auto it = ports.find(route); it != ports.end()) {
@@ -86,10 +92,10 @@ public:
                 "key=" + encode(key) + "&port=" + encode(port) + "&status=" + encode(status) +
                     "&time=" + encode(time));
     }
-    void setSlots(const Text& key, const Text& pool, std::vector<sim::Slot> slots) override {
+    void setSlots(const Text& key, const Text& pool, std::vector<Slot> slots) override {
         std::string body;
         for (const auto& slot : slots) {
-            body += sim::wire::recordLine(sim::wire::toRecord(slot)) + "\n";
+            body += wire::recordLine(wire::toRecord(slot)) + "\n";
         }
         command("POST", "slots", "key=" + encode(key) + "&pool=" + encode(pool), body);
     }
@@ -118,33 +124,31 @@ public:
     std::vector<Text> pools(const Text& key) const override {
         std::vector<Text> names;
         for (const auto& record : records("pools", "key=" + encode(key))) {
-            names.push_back(sim::wire::field(record, "pool").value_or(""));
+            names.push_back(wire::field(record, "pool").value_or(""));
         }
         return names;
     }
-    std::vector<sim::Slot> slotsOf(const Text& key, const Text& pool) const override {
-        return read<sim::Slot>("slots", "key=" + encode(key) + "&pool=" + encode(pool),
-                               sim::wire::slotOf);
+    std::vector<Slot> slotsOf(const Text& key, const Text& pool) const override {
+        return read<Slot>("slots", "key=" + encode(key) + "&pool=" + encode(pool), wire::slotOf);
     }
-    std::vector<sim::PendingPort> pendingPorts(const Text& key) const override {
-        return read<sim::PendingPort>("pending", "records=1&key=" + encode(key),
-                                      sim::wire::pendingPortOf);
+    std::vector<PendingPort> pendingPorts(const Text& key) const override {
+        return read<PendingPort>("pending", "records=1&key=" + encode(key), wire::pendingPortOf);
     }
     Text statsRecord(const Text& key, const Text& pool) const override {
         return command("GET", "stats", "key=" + encode(key) + "&pool=" + encode(pool));
     }
-    std::vector<sim::LedLighting> ledLightings() const override {
-        return read<sim::LedLighting>("leds", "records=1", sim::wire::ledLightingOf);
+    std::vector<LedLighting> ledLightings() const override {
+        return read<LedLighting>("leds", "records=1", wire::ledLightingOf);
     }
     void clearLedLightings() override { command("POST", "leds/clear", ""); }
-    std::vector<sim::LoggedRequest> requestLog() const override {
-        return read<sim::LoggedRequest>("log", "records=1", sim::wire::loggedRequestOf);
+    std::vector<LoggedRequest> requestLog() const override {
+        return read<LoggedRequest>("log", "records=1", wire::loggedRequestOf);
     }
     void clearRequestLog() override { command("POST", "log/clear", ""); }
 
-    void setFault(sim::Endpoint endpoint, sim::Fault fault) override {
-        auto query = "endpoint=" + std::string(sim::endpointName(endpoint)) + "&" +
-                     sim::wire::faultQuery(fault);
+    void setFault(Endpoint endpoint, Fault fault) override {
+        auto query =
+            "endpoint=" + std::string(endpointName(endpoint)) + "&" + wire::faultQuery(fault);
         if (fault.rawBody) {
             query += "&rawbody=1";
         }
@@ -154,26 +158,39 @@ public:
 
 private:
     // One request on a fresh connection: the simulator answers one request per connection.
-    simtest::RawReply exchange(std::string_view method, std::string_view command,
-                               const std::string& query, const std::string& body) const {
+    ControlReply exchange(std::string_view method, std::string_view command,
+                          const std::string& query, const std::string& body) const {
         const auto target = "/__sim/" + std::string(command) + (query.empty() ? "" : "?") + query;
-        const int port = m_servicePorts.at(0);
-        return method == "POST" ? simtest::post(port, target, body) : simtest::get(port, target);
+        httplib::Client client("127.0.0.1", m_servicePorts.empty() ? 0 : m_servicePorts.front());
+        client.set_keep_alive(false);
+        client.set_read_timeout(30, 0);
+        const auto answer =
+            method == "POST" ? client.Post(target, body, "text/plain") : client.Get(target);
+        if (!answer) {
+            return {};
+        }
+        return {answer->status, answer->body};
     }
 
-    // A command whose failure fails the test; its reply body.
+    // A command whose failure is reported; its reply body.
     std::string command(std::string_view method, std::string_view name, const std::string& query,
                         const std::string& body = {}) const {
         const auto answer = exchange(method, name, query, body);
         if (answer.status != 200) {
-            ADD_FAILURE() << "simulator control " << method << " /__sim/" << name << "?" << query
-                          << " answered " << answer.status << ": " << answer.body;
+            failed("simulator control " + std::string(method) + " /__sim/" + std::string(name) +
+                   "?" + query + " answered " + std::to_string(answer.status) + ": " + answer.body);
         }
         return answer.body;
     }
 
-    std::vector<sim::wire::Record> records(std::string_view name, const std::string& query) const {
-        return sim::wire::parseRecords(command("GET", name, query));
+    void failed(const std::string& what) const {
+        if (m_controlFailed) {
+            m_controlFailed(what);
+        }
+    }
+
+    std::vector<wire::Record> records(std::string_view name, const std::string& query) const {
+        return wire::parseRecords(command("GET", name, query));
     }
 
     template <typename Item, typename Reader>
@@ -183,8 +200,8 @@ private:
             if (auto item = reader(record)) {
                 items.push_back(std::move(*item));
             } else {
-                ADD_FAILURE() << "unreadable record from /__sim/" << name << ": "
-                              << sim::wire::recordLine(record);
+                failed("unreadable record from /__sim/" + std::string(name) + ": " +
+                       wire::recordLine(record));
             }
         }
         return items;
@@ -195,12 +212,14 @@ private:
     int m_statsPort = 0;
     bool m_running = false;
     std::string m_error;
+    ControlFailed m_controlFailed;
 };
 
 } // namespace
 
-std::unique_ptr<TestSimulator> remoteSimulator(const std::string& endpointsLine) {
-    return std::make_unique<RemoteSimulator>(endpointsLine);
+std::unique_ptr<SimulatorControl> remoteSimulator(const std::string& endpointsLine,
+                                                  ControlFailed controlFailed) {
+    return std::make_unique<RemoteSimulator>(endpointsLine, std::move(controlFailed));
 }
 
-} // namespace support
+} // namespace sim
