@@ -18,14 +18,12 @@ const UserState* ServiceState::findUser(const Text& key) const {
 }
 
 PoolState& ServiceState::pool(const Text& key, const Text& name) {
-    auto& pools = user(key).pools;
-    const auto it = std::find_if(pools.begin(), pools.end(),
-                                 [&](const PoolState& p) { return p.name == name; });
-    if (it != pools.end()) {
-        return *it;
+    auto& owner = user(key);
+    const auto [it, added] = owner.poolIndex.try_emplace(name, owner.pools.size());
+    if (added) {
+        owner.pools.push_back(PoolState{name, {}, std::nullopt});
     }
-    pools.push_back(PoolState{name, {}, std::nullopt});
-    return pools.back();
+    return owner.pools[it->second];
 }
 
 const PoolState* ServiceState::findPool(const Text& key, const Text& name) const {
@@ -33,9 +31,8 @@ const PoolState* ServiceState::findPool(const Text& key, const Text& name) const
     if (found == nullptr) {
         return nullptr;
     }
-    const auto it = std::find_if(found->pools.begin(), found->pools.end(),
-                                 [&](const PoolState& p) { return p.name == name; });
-    return it == found->pools.end() ? nullptr : &*it;
+    const auto it = found->poolIndex.find(name);
+    return it == found->poolIndex.end() ? nullptr : &found->pools[it->second];
 }
 
 bool ServiceState::portExists(const Text& key, const Text& port) const {

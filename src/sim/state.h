@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -20,8 +21,10 @@ struct PoolState {
 
 struct UserState {
     bool accepted = true;
-    std::vector<PoolState> pools;
+    std::vector<PoolState> pools; // in the order they were added; only ServiceState::pool adds
     std::vector<PendingPort> pending;
+    // Pool name -> index in pools: a generated state of 50,000 pools is looked up once a pool.
+    std::unordered_map<Text, std::size_t> poolIndex;
 };
 
 class ServiceState final {
