@@ -1,4 +1,4 @@
-# The simulator the service and end-to-end tests drive (tests/support/test_simulator.h): in
+# The simulator the service and end-to-end tests drive (tests/test_support/test_simulator.h): in
 # process where pooldesk_sim builds; in the Windows build, the build machine's pooldesk-sim,
 # started for the run by a ctest fixture and shared by every test that names it.
 
@@ -11,7 +11,7 @@ function(pooldesk_test_simulator_library)
     return()
   endif()
   add_library(pooldesk_test_simulator STATIC
-              ${PROJECT_SOURCE_DIR}/tests/support/test_simulator.cpp)
+              ${PROJECT_SOURCE_DIR}/tests/test_support/test_simulator.cpp)
   target_include_directories(pooldesk_test_simulator PUBLIC ${PROJECT_SOURCE_DIR}/src
                                                             ${PROJECT_SOURCE_DIR}/tests)
   # support/raw_http.h, which the simulator's own tests share, needs the loopback sockets.

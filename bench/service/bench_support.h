@@ -5,7 +5,7 @@
 
 #include "runtime/state.h"
 #include "service/endpoints.h"
-#include "support/test_simulator.h"
+#include "test_support/test_simulator.h"
 
 #include <algorithm>
 #include <chrono>

@@ -10,7 +10,7 @@
 
 #include "runtime/state.h"
 #include "runtime/threads.h"
-#include "support/memory_window.h"
+#include "test_support/memory_window.h"
 
 #ifdef POOLDESK_BENCH_WITH_APP
 #include "app/main_window.h"

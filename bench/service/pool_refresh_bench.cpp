@@ -9,7 +9,7 @@
 #include "runtime/controls.h"
 #include "runtime/threads.h"
 #include "service/operations.h"
-#include "support/memory_window.h"
+#include "test_support/memory_window.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -15,7 +15,7 @@
 #include "service/codec.h"
 #include "service/operations.h"
 #include "service/requests.h"
-#include "support/memory_window.h"
+#include "test_support/memory_window.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 // a stand-in service for measuring the client when the simulator cannot take a request. The same
 // on POSIX and Windows.
 
-#include "http/loopback_socket.h"
+#include "test_support/loopback_socket.h"
 
 #include <atomic>
 #include <cstdlib>

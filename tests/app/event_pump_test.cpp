@@ -1,5 +1,5 @@
 // The responsive delay on the GUI thread keeps the window's events flowing.
-#include "window_fixture.h"
+#include "test_support/window_fixture.h"
 
 #include "runtime/delay.h"
 

@@ -2,7 +2,7 @@
 #include "app/busy_picture.h"
 #include "app/menus.h"
 #include "app/tab_control.h"
-#include "window_fixture.h"
+#include "test_support/window_fixture.h"
 
 #include "runtime/controls.h"
 

@@ -1,5 +1,5 @@
 // The port list's own commands, run through the menu items as the operator picks them.
-#include "window_fixture.h"
+#include "test_support/window_fixture.h"
 
 #include "app/port_commands.h"
 #include "runtime/codepage.h"

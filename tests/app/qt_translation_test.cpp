@@ -1,6 +1,6 @@
 // Qt's own texts in the window's dialogs and menus, with Qt's Chinese translation loaded from
 // where the client finds it (beside the executable on Windows, Qt's folder on Linux).
-#include "window_fixture.h"
+#include "test_support/window_fixture.h"
 
 #include "app/qt_translation.h"
 #include "runtime/codepage.h"

@@ -1,12 +1,12 @@
 // The Window facade over the real widgets, from the GUI thread and from workers.
-#include "window_fixture.h"
+#include "test_support/window_fixture.h"
 
 #include "app/log_canvas.h"
 #include "app/tab_control.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/live_wait.h"
-#include "support/find_row_checks.h"
+#include "test_support/find_row_checks.h"
 
 #include <QClipboard>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
 // Where pz.ini lives, and what the window writes to it and when, against real files.
-#include "window_fixture.h"
+#include "test_support/window_fixture.h"
 
 #include "app/settings.h"
 #include "runtime/controls.h"

@@ -1,5 +1,5 @@
 // The window-creation handler and closing against a real pz.ini in a temporary folder.
-#include "window_fixture.h"
+#include "test_support/window_fixture.h"
 
 #include "app/creation_handler.h"
 #include "app/settings.h"

@@ -5,11 +5,11 @@
 #include "app/layout.h"
 #include "app/main_window.h"
 #include "app/qt_window.h"
-#include "e2e/e2e_support.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "sim/simulator.h"
+#include "test_support/e2e_support.h"
 
 #include <QAbstractItemView>
 #include <QAction>

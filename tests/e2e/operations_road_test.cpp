@@ -7,13 +7,13 @@
 #include "app/main_window.h"
 #include "app/qt_window.h"
 #include "app/tab_control.h"
-#include "e2e/e2e_support.h"
 #include "history/sqlite.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
+#include "test_support/e2e_support.h"
 
 #include <QAbstractItemView>
 #include <QAction>

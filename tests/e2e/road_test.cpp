@@ -4,12 +4,12 @@
 
 #include "app/main_window.h"
 #include "app/qt_window.h"
-#include "e2e/e2e_support.h"
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
+#include "test_support/e2e_support.h"
 
 #include <QAbstractItemView>
 #include <QAction>

@@ -2,11 +2,11 @@
 // window against the simulator with a real pz.ini.
 
 #include "app/main_window.h"
-#include "e2e/e2e_support.h"
 #include "runtime/controls.h"
 #include "runtime/state.h"
 #include "service/operations.h"
 #include "sim/simulator.h"
+#include "test_support/e2e_support.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,8 +1,8 @@
 // The engine with the platform transport against servers on 127.0.0.1.
 #include "http/engine.h"
 #include "runtime/codepage.h"
-#include "support/wine.h"
-#include "test_server.h"
+#include "test_support/test_server.h"
+#include "test_support/wine.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

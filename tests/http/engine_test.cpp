@@ -1,10 +1,10 @@
 // The engine's steps over a scripted transport: messages, defaults, options, upload pieces.
-#include "fake_transport.h"
 #include "http/engine.h"
 #include "http/request.h"
 #include "runtime/codepage.h"
 #include "runtime/delay.h"
 #include "runtime/state.h"
+#include "test_support/fake_transport.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // A stop ends the platform transport's request at once, whatever phase it waits in.
 #include "http/request.h"
-#include "test_server.h"
+#include "test_support/test_server.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
-#include "support/find_row_checks.h"
-#include "support/memory_window.h"
+#include "test_support/find_row_checks.h"
+#include "test_support/memory_window.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 
 #include <gmock/gmock.h>
 
-#include "service_sim_fixture.h"
-#include "support/wine.h"
+#include "test_support/service_sim_fixture.h"
+#include "test_support/wine.h"
 
 #include <chrono>
 

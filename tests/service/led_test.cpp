@@ -5,7 +5,7 @@
 
 #include <gmock/gmock.h>
 
-#include "service_sim_fixture.h"
+#include "test_support/service_sim_fixture.h"
 
 #include <chrono>
 #include <thread>

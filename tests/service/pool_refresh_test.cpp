@@ -1,5 +1,5 @@
 #include "service/operations.h"
-#include "service_sim_fixture.h"
+#include "test_support/service_sim_fixture.h"
 
 namespace servicetest {
 namespace {

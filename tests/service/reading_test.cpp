@@ -1,7 +1,7 @@
 // The reading halves over reply texts: what each makes of what the service answers, with no
 // window at all.
 #include "service/reading.h"
-#include "service_sim_fixture.h"
+#include "test_support/service_sim_fixture.h"
 
 namespace servicetest {
 namespace {

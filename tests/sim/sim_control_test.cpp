@@ -4,8 +4,8 @@
 #include "sim/faults.h"
 #include "sim/simulator.h"
 #include "sim/wire.h"
-#include "support/raw_http.h"
-#include "support/test_simulator.h"
+#include "test_support/raw_http.h"
+#include "test_support/test_simulator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Faults on demand, set in process and through the control endpoint.
 #include "runtime/codepage.h"
 #include "sim/simulator.h"
-#include "support/raw_http.h"
+#include "test_support/raw_http.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "runtime/text.h"
 #include "service/codec.h"
 #include "sim/simulator.h"
-#include "support/raw_http.h"
+#include "test_support/raw_http.h"
 
 #include <gtest/gtest.h>
 

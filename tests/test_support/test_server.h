@@ -4,7 +4,7 @@
 // (one request per connection), and a raw listener for replies no well-behaved server would
 // send.
 
-#include "loopback_socket.h"
+#include "test_support/loopback_socket.h"
 
 #include <atomic>
 #include <map>

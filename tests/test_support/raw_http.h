@@ -4,7 +4,7 @@
 // server's close comes back. Portable: the Windows tests drive the simulator's control endpoint
 // with it.
 
-#include "http/loopback_socket.h"
+#include "test_support/loopback_socket.h"
 
 #include <charconv>
 #include <optional>

@@ -3,7 +3,7 @@
 
 #include "app/main_window.h"
 #include "app/qt_window.h"
-#include "support/qt_pump.h"
+#include "test_support/qt_pump.h"
 
 #include <QTemporaryDir>
 

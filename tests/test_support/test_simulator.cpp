@@ -1,4 +1,4 @@
-#include "support/test_simulator.h"
+#include "test_support/test_simulator.h"
 
 #include "sim/remote_simulator.h"
 

@@ -8,8 +8,8 @@
 #include "service/endpoints.h"
 #include "service/session.h"
 #include "sim/simulator.h"
-#include "support/memory_window.h"
-#include "support/test_simulator.h"
+#include "test_support/memory_window.h"
+#include "test_support/test_simulator.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

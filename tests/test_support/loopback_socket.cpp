@@ -1,4 +1,4 @@
-#include "loopback_socket.h"
+#include "test_support/loopback_socket.h"
 
 #ifdef _WIN32
 #include <winsock2.h>

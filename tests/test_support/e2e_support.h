@@ -4,11 +4,11 @@
 // screenshots as artifacts.
 
 #include "app/main_window.h"
-#include "app/window_fixture.h"
 #include "service/endpoints.h"
 #include "sim/simulator.h"
-#include "support/qt_pump.h"
-#include "support/test_simulator.h"
+#include "test_support/qt_pump.h"
+#include "test_support/test_simulator.h"
+#include "test_support/window_fixture.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "support/memory_window.h"
+#include "test_support/memory_window.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "test_server.h"
+#include "test_support/test_server.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "fake_transport.h"
+#include "test_support/fake_transport.h"
 
 #include "http/url_parts.h"
 
