@@ -104,7 +104,9 @@ void askCheckInterval(QtWindow& window, AutoCheck& check) {
 
 void showPoolPorts(QWidget& mainWindow, QtWindow& window, const Menus& menus,
                    const runtime::Text& pool) {
-    mainWindow.showNormal();
+    // Out of the taskbar, in whatever size the operator left it.
+    mainWindow.setWindowState((mainWindow.windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    mainWindow.show();
     mainWindow.raise();
     mainWindow.activateWindow();
     if (auto* tabs =

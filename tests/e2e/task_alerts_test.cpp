@@ -94,23 +94,28 @@ TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseTheNoticeInTheWindowWhereN
     const QString said = QStringLiteral("A1 新增 3 个端口");
     ASSERT_TRUE(
         pumpUntil([&] { return qtWindow.canvasLines(controls::kLogPanel).contains(said); }));
-    if (notice->shownInTray()) {
-        GTEST_SKIP() << "a system tray exists here: the notice went to a balloon, which a test "
-                        "cannot click; the in-window notice is for displays without one";
-    }
+    // Where a system tray exists the notice is its balloon; the test clicks it as the tray does.
     auto* text = m_mainWindow->findChild<QLabel*>(QStringLiteral("新任务提醒文字"));
-    ASSERT_NE(text, nullptr);
-    ASSERT_TRUE(pumpUntil([&] { return text->isVisible(); }));
-    EXPECT_TRUE(text->text().contains(said));
-    EXPECT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
-    screenshot(QStringLiteral("alerts-"), QStringLiteral("1-notice"));
+    const bool inTray = notice->shownInTray();
+    if (inTray) {
+        auto* tray = m_mainWindow->findChild<QSystemTrayIcon*>();
+        ASSERT_NE(tray, nullptr);
+        EXPECT_TRUE(tray->isVisible());
+        EXPECT_EQ(text, nullptr);
+        emit tray->messageClicked();
+    } else {
+        ASSERT_NE(text, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return text->isVisible(); }));
+        EXPECT_TRUE(text->text().contains(said));
+        screenshot(QStringLiteral("alerts-"), QStringLiteral("1-notice"));
+        emit text->linkActivated(QStringLiteral("0")); // the pool's link
+    }
 
-    // Clicking the pool shows its ports.
-    emit text->linkActivated(QStringLiteral("0"));
+    // Clicking shows the pool's ports.
     auto* countLabel = control<QLabel>(controls::kPortCountLabel);
     ASSERT_TRUE(pumpUntil([&] { return countLabel->text() == QStringLiteral("端口数量：4"); }));
     EXPECT_EQ(window.selectedRow(controls::kDeviceList), 0);
-    EXPECT_FALSE(text->isVisible());
+    EXPECT_TRUE(text == nullptr || !text->isVisible());
 
     // Lighting them for 20 minutes fills the page "点灯", hidden as it is.
     choose(controls::kPortMenu, "全选");
@@ -136,6 +141,10 @@ TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseTheNoticeInTheWindowWhereN
     choose(controls::kDeviceMenu, "重新登录");
     ASSERT_TRUE(pumpUntil([&] { return m_mainWindow->signedInKey().empty(); }));
     EXPECT_FALSE(check->checkNow());
+    if (inTray) {
+        GTEST_SKIP() << "a system tray exists here: the notice went to its balloon (clicked "
+                        "above), so the in-window notice did not run";
+    }
 }
 
 } // namespace
