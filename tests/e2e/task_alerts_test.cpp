@@ -130,9 +130,10 @@ TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseTheNoticeInTheWindowWhereN
         EXPECT_EQ(lit.result, gbk("点亮成功"));
     }
     // Relighting sends the same request again.
+    const runtime::Text relit = panel->lightings().front().port;
     ASSERT_TRUE(panel->relight(0));
     ASSERT_TRUE(pumpUntil([&] { return m_sim->ledLightings().size() == 5; }));
-    EXPECT_EQ(m_sim->ledLightings().back().port, m_sim->ledLightings().front().port);
+    EXPECT_EQ(m_sim->ledLightings().back().port, relit);
     EXPECT_EQ(m_sim->ledLightings().back().totalDuration, "1200000");
     dynamic_cast<app::TabControl*>(m_mainWindow->control(controls::kTabs))->setCurrentIndex(2);
     screenshot(QStringLiteral("alerts-"), QStringLiteral("2-led-panel"));
