@@ -29,6 +29,7 @@ void TaskNotice::show(const std::vector<service::PoolGain>& gains) {
         return;
     }
     m_gains = gains;
+    ++m_shownCount;
     QApplication::alert(&m_window);
     m_shownInTray = m_useTray && QSystemTrayIcon::isSystemTrayAvailable();
     if (!m_shownInTray) {

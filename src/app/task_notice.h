@@ -32,6 +32,8 @@ public:
     void show(const std::vector<service::PoolGain>& gains);
     // True when the last notice went to the tray balloon.
     bool shownInTray() const { return m_shownInTray; }
+    // How many notices were shown.
+    int shownCount() const { return m_shownCount; }
 
 private:
     void showInWindow(const std::vector<service::PoolGain>& gains);
@@ -40,6 +42,7 @@ private:
     std::function<void(const runtime::Text&)> m_showPool;
     bool m_useTray;
     bool m_shownInTray = false;
+    int m_shownCount = 0;
     std::vector<service::PoolGain> m_gains;
     QSystemTrayIcon* m_tray = nullptr;
     QFrame* m_notice = nullptr;

@@ -94,6 +94,7 @@ TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseTheNoticeInTheWindowWhereN
     const QString said = QStringLiteral("A1 新增 3 个端口");
     ASSERT_TRUE(
         pumpUntil([&] { return qtWindow.canvasLines(controls::kLogPanel).contains(said); }));
+    ASSERT_TRUE(pumpUntil([&] { return notice->shownCount() == 1; }));
     // Where a system tray exists the notice is its balloon; the test clicks it as the tray does.
     auto* text = m_mainWindow->findChild<QLabel*>(QStringLiteral("新任务提醒文字"));
     const bool inTray = notice->shownInTray();
