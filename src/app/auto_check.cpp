@@ -1,8 +1,7 @@
 #include "app/auto_check.h"
 
 #include "app/settings.h"
-
-#include <QMetaObject>
+#include "overlay/gui_call.h"
 
 #include <algorithm>
 
@@ -84,16 +83,13 @@ bool AutoCheck::checkNow() {
             if (!gains.empty() && !on.ended()) {
                 // The window's workers end before this object goes, so the call finds it; a
                 // session that ended meanwhile is no longer the operator's to be told about.
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, checked, gains = std::move(gains)] {
-                        const std::shared_ptr<service::Session> current =
-                            m_options.session ? m_options.session() : nullptr;
-                        if (current && current == checked.lock() && m_options.notify) {
-                            m_options.notify(gains);
-                        }
-                    },
-                    Qt::QueuedConnection);
+                overlay::postToGuiThread(this, [this, checked, gains = std::move(gains)] {
+                    const std::shared_ptr<service::Session> current =
+                        m_options.session ? m_options.session() : nullptr;
+                    if (current && current == checked.lock() && m_options.notify) {
+                        m_options.notify(gains);
+                    }
+                });
             }
         });
     if (!started) {

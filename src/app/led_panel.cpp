@@ -1,6 +1,7 @@
 #include "app/led_panel.h"
 
 #include "app/qt_text.h"
+#include "overlay/gui_call.h"
 #include "runtime/codepage.h"
 #include "runtime/worker_owner.h"
 #include "service/operations.h"
@@ -9,7 +10,6 @@
 #include <QDateTime>
 #include <QHeaderView>
 #include <QMenu>
-#include <QMetaObject>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -106,22 +106,24 @@ LedWorker LedPanel::worker() {
 }
 
 void LedPanel::record(LedLighting lighting) {
-    // The workers end before the window's widgets go, so the queued call finds the panel.
-    QMetaObject::invokeMethod(
-        this,
-        [this, lighting = std::move(lighting)]() mutable {
-            // The latest lighting of a port is the one its LED follows.
-            const auto same = std::ranges::find(m_lightings, lighting.port, &LedLighting::port);
-            if (same != m_lightings.end()) {
-                *same = std::move(lighting);
-                show(static_cast<std::size_t>(same - m_lightings.begin()));
-            } else {
-                m_lightings.push_back(std::move(lighting));
-                new QTreeWidgetItem(m_list);
-                show(m_lightings.size() - 1);
-            }
-        },
-        Qt::AutoConnection);
+    const auto keep = [this](LedLighting kept) {
+        // The latest lighting of a port is the one its LED follows.
+        const auto same = std::ranges::find(m_lightings, kept.port, &LedLighting::port);
+        if (same != m_lightings.end()) {
+            *same = std::move(kept);
+            show(static_cast<std::size_t>(same - m_lightings.begin()));
+        } else {
+            m_lightings.push_back(std::move(kept));
+            new QTreeWidgetItem(m_list);
+            show(m_lightings.size() - 1);
+        }
+    };
+    if (overlay::onGuiThreadNow()) {
+        keep(std::move(lighting));
+        return;
+    }
+    // The workers end before the window's widgets go; the guard covers a panel gone anyway.
+    overlay::postToGuiThread(this, [keep, kept = std::move(lighting)] { keep(kept); });
 }
 
 bool LedPanel::relight(int row) {
