@@ -104,6 +104,7 @@ Controls buildLayout(QWidget& window) {
     auto* tabs = b.add<TabControl>(&window, kTabs, 0x16013104, {16, 40, 1128, 472});
     QWidget* devicePage = tabs->addPage(fromUtf8("设备管理"));
     QWidget* projectPage = tabs->addPage(fromUtf8("项目管理"));
+    tabs->addPage(fromUtf8("点灯")); // filled by the LED panel (led_panel.h)
     b.addList(devicePage, kDeviceList, 0x16013105, {16, 32, 376, 432},
               {{"设备", 120}, {"状态", 190}}, false);
     b.addList(devicePage, kPortList, 0x1601310E, {400, 32, 720, 432},

@@ -7,6 +7,7 @@
 #include "app/history_settings.h"
 #include "app/layout.h"
 #include "app/menus.h"
+#include "app/operator_aids.h"
 #include "app/qt_text.h"
 #include "app/qt_window.h"
 #include "app/settings.h"
@@ -62,6 +63,10 @@ MainWindow::MainWindow(MainWindowOptions options) : m_parts(std::make_unique<Par
                   .maxPages = 0},
         .keepDays = readHistoryDays(settingsFile)});
     ServiceActions actions = serviceActions(std::move(historyWriter));
+    addOperatorAids(*this, *m_parts->facade, m_parts->menus, actions,
+                    {.settingsFile = settingsFile,
+                     .recordLightings = !m_parts->options.ledWorker,
+                     .useTray = m_parts->options.useTray});
     if (m_parts->options.ledWorker) {
         actions.lightPortLed = m_parts->options.ledWorker;
     }

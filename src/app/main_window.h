@@ -37,6 +37,8 @@ struct MainWindowOptions {
     // Replaces the body of the LED workers the light-ports commands start (tests record them);
     // empty keeps the service's.
     LedWorker ledWorker = {};
+    // Whether a new-task notice may go to the system tray where one exists (else in the window).
+    bool useTray = true;
 };
 
 class MainWindow final : public QWidget {

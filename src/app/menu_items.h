@@ -24,6 +24,7 @@ inline constexpr MenuItem kLatestTasks{kDeviceMenu, 0x26016FAF, "查看最新任
 inline constexpr MenuItem kView{kDeviceMenu, 0x26016FB0, "查看"}; // bound to nothing
 inline constexpr MenuItem kMarkNewTasks{kDeviceMenu, 0x26016A33, "刷新"};
 inline constexpr MenuItem kSignInAgain{kDeviceMenu, 0x26017201, "重新登录"};
+inline constexpr MenuItem kAutoCheck{kDeviceMenu, 0x26017210, "自动检查新任务…"};
 inline constexpr MenuItem kPulledOut{kPortMenu, 0x26016F75, "已拔出清除"};
 inline constexpr MenuItem kCopyAll{kPortMenu, 0x260170E5, "全部复制"};
 inline constexpr MenuItem kCheckAll{kPortMenu, 0x2601711C, "全选"};
@@ -38,8 +39,8 @@ inline constexpr std::uint32_t kPortMenuId = 0x2601638B;
 
 // In menu order.
 inline constexpr std::array kDeviceMenuItems{items::kUnseatedSlots, items::kLatestTasks,
-                                             items::kView, items::kMarkNewTasks,
-                                             items::kSignInAgain};
+                                             items::kView,          items::kMarkNewTasks,
+                                             items::kSignInAgain,   items::kAutoCheck};
 inline constexpr std::array kPortMenuItems{
     items::kPulledOut,  items::kCopyAll,         items::kCheckAll,          items::kCheckByKeyword,
     items::kUncheckAll, items::kLightTenMinutes, items::kLightTwentyMinutes};

@@ -60,6 +60,7 @@ ServiceActions serviceActions(std::shared_ptr<service::StatisticsSink> history) 
     };
     actions.endSession = endCurrent;
     actions.signedInKey = [current] { return *current ? (*current)->key() : runtime::Text(); };
+    actions.currentSession = [current] { return *current; };
     return actions;
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/port_commands.h"
 #include "runtime/window.h"
+#include "service/session.h"
 #include "service/statistics_sink.h"
 
 #include <functional>
@@ -32,6 +33,8 @@ struct ServiceActions {
     std::function<void()> endSession;
     // The key the operator is signed in with; empty while nobody is.
     std::function<runtime::Text()> signedInKey;
+    // The signed-in session; null while nobody is.
+    std::function<std::shared_ptr<service::Session>()> currentSession;
 };
 
 // history: where each signed-in session's statistics watch hands its passes; none when null.

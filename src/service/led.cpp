@@ -75,21 +75,30 @@ Text givingUpReason(const Reply& reply) {
 
 } // namespace
 
-void lightPortLed(Session& session, std::int32_t row) {
-    runtime::Window& window = session.window();
+LedOutcome lightPortLed(Session& session, std::int32_t row) {
     // Read once: the list may be replaced between tries, and every try lights this port.
-    const Text port = portNameUnderLock(window, row);
-    const LedOutcome outcome = lightLed(session, port, runtime::ledDuration());
+    const Text port = portNameUnderLock(session.window(), row);
+    return lightNamedPort(session, port, runtime::ledDuration());
+}
+
+LedOutcome lightNamedPort(Session& session, std::string_view port, runtime::LedDuration duration) {
+    runtime::Window& window = session.window();
+    LedOutcome outcome = lightLed(session, port, duration);
     if (outcome.lit) {
         writeLineUnderLock(window, runtime::concat({port, runtime::gbk("点亮成功")}));
-        return;
+        return outcome;
     }
     if (runtime::stopRequested()) {
-        return; // the window or the session is going; nobody is left to read the line
+        return outcome; // the window or the session is going; nobody is left to read the line
     }
     // The operator must learn that the card will not blink: say so after the last try.
     writeLineUnderLock(window, requestFailedLine(runtime::concat({port, runtime::gbk("点亮")}),
-                                                 givingUpReason(outcome.lastReply)));
+                                                 ledFailureReason(outcome)));
+    return outcome;
+}
+
+Text ledFailureReason(const LedOutcome& outcome) {
+    return givingUpReason(outcome.lastReply);
 }
 
 } // namespace service

@@ -37,8 +37,14 @@ void checkPortsByKeyword(runtime::Window& window);
 // "查看没插好端口" (window thread).
 void listUnseatedSlots(Session& session);
 
-// Worker, one per checked row of 超级列表框2: reads the row's port name once, then lights it.
-void lightPortLed(Session& session, std::int32_t row);
+// Worker, one per checked row of 超级列表框2: reads the row's port name once, then lights it
+// (lightNamedPort).
+LedOutcome lightPortLed(Session& session, std::int32_t row);
+// Lights port for duration and writes the line that says how it went: port + "点亮成功", or the
+// failure line after the last try; none when the worker was asked to stop.
+LedOutcome lightNamedPort(Session& session, std::string_view port, runtime::LedDuration duration);
+// Why an outcome that is not lit did not light: what the failure line says after its colon.
+Text ledFailureReason(const LedOutcome& outcome);
 // "已拔出清除" (window thread): reads the listed ports once, then reports them.
 void deletePortsInBatches(Session& session);
 DeletionBatch readDeletionBatch(runtime::Window& window);
@@ -48,5 +54,7 @@ void reportPulledPorts(Session& session, const DeletionBatch& batch);
 void watchPoolStatistics(Session& session);
 // "刷新" (window thread).
 void markPoolsWithNewTasks(Session& session);
+// Its showing half: marks the rows of 超级列表框1 whose pool owns one of ports.
+void showNewTaskMarks(runtime::Window& window, const PortRows& ports);
 
 } // namespace service

@@ -115,12 +115,15 @@ TEST_F(LayoutTest, StartStateOfTheControls) {
     EXPECT_EQ(mainWindow().childAt(600, 100), panel);
 }
 
-TEST_F(LayoutTest, TabControlHasTwoPagesStartingOnDevices) {
+TEST_F(LayoutTest, TabControlHasItsPagesStartingOnDevices) {
     auto* tabs = dynamic_cast<TabControl*>(mainWindow().control(controls::kTabs));
     ASSERT_NE(tabs, nullptr);
-    ASSERT_EQ(tabs->count(), 2);
+    ASSERT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->pageCaption(0), utf8("设备管理"));
     EXPECT_EQ(tabs->pageCaption(1), utf8("项目管理"));
+    // The LED panel's page comes after the described two and says that nothing switches off.
+    EXPECT_EQ(tabs->pageCaption(2), utf8("点灯"));
+    EXPECT_TRUE(tabs->tabBar()->tabToolTip(2).contains(utf8("服务没有熄灯的命令")));
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_TRUE(mainWindow().control(controls::kPortList)->isVisible());
     EXPECT_FALSE(mainWindow().control(controls::kPoolSummaryList)->isVisible());
@@ -206,7 +209,8 @@ TEST_F(LayoutTest, PopUpMenusHaveTheirItemsInOrder) {
           {0x26016FAF, "查看最新任务"},
           {0x26016FB0, "查看"},
           {0x26016A33, "刷新"},
-          {0x26017201, "重新登录"}}},
+          {0x26017201, "重新登录"},
+          {0x26017210, "自动检查新任务…"}}},
         {"c1",
          0x2601638B,
          {{0x26016F75, "已拔出清除"},

@@ -1,6 +1,7 @@
 // Where pz.ini lives, and what the window writes to it and when, against real files.
 #include "test_support/window_fixture.h"
 
+#include "app/auto_check.h"
 #include "app/settings.h"
 #include "runtime/controls.h"
 #include "runtime/profile.h"
@@ -144,6 +145,31 @@ TEST_F(SettingsTest, FilterThatCannotBeWrittenSaysSoOnce) {
     EXPECT_TRUE(lines[0].contains(QString::fromUtf8("只读")));
     EXPECT_EQ(readFilter(settingsFile()), "old");
     fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+}
+
+// The automatic task check's interval: what the menu item accepts, and what a stored item means
+// at start (an older file without it, or a value written by hand, leaves the check off).
+TEST_F(SettingsTest, CheckIntervalIsAWholeNumberOfMinutesUpTo120) {
+    const std::pair<std::string_view, std::optional<int>> answers[] = {{"0", 0},
+                                                                       {"1", 1},
+                                                                       {" 5 ", 5},
+                                                                       {"120", 120},
+                                                                       {"121", std::nullopt},
+                                                                       {"-1", std::nullopt},
+                                                                       {"5m", std::nullopt},
+                                                                       {"", std::nullopt},
+                                                                       {"\xA3\xB5", std::nullopt}};
+    for (const auto& [answer, minutes] : answers) {
+        EXPECT_EQ(parseCheckMinutes(answer), minutes) << answer;
+    }
+    EXPECT_EQ(readCheckMinutes(settingsFile()), 0);
+    for (const auto& [stored, minutes] : {std::pair{"7", 7}, {"abc", 0}, {"500", 0}}) {
+        std::ofstream(settingsFilePath(settingsFile()), std::ios::binary)
+            << "[alerts]\r\nminutes=" << stored << "\r\n";
+        EXPECT_EQ(readCheckMinutes(settingsFile()), minutes) << stored;
+    }
+    EXPECT_EQ(writeCheckMinutes(settingsFile(), 30), runtime::ProfileWrite::Written);
+    EXPECT_EQ(readCheckMinutes(settingsFile()), 30);
 }
 
 } // namespace

@@ -132,7 +132,8 @@ protected:
         case Op::SlotListing:
             return service::listUnseatedSlots(*m_session);
         case Op::Led:
-            return service::lightPortLed(*m_session, 0);
+            service::lightPortLed(*m_session, 0);
+            return;
         case Op::Deletion:
             return service::deletePortsInBatches(*m_session);
         case Op::StatsWatch: {

@@ -1,0 +1,152 @@
+// New-task alerts and the LED panel on the real main window (offscreen) against the simulator:
+// the check switched on from the device menu, ports added between two checks, the notice that
+// names the pool and, clicked, lists its ports; the lightings of the port list on the page "点灯".
+
+#include "app/auto_check.h"
+#include "app/led_panel.h"
+#include "app/operator_aids.h"
+#include "app/qt_window.h"
+#include "app/tab_control.h"
+#include "app/task_notice.h"
+#include "runtime/codepage.h"
+#include "runtime/controls.h"
+#include "runtime/profile.h"
+#include "test_support/e2e_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using e2e::pumpUntil;
+using runtime::gbk;
+
+class TaskAlertsTest : public e2e::RoadFixture {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(startSimulator(kKey));
+        m_sim->addPool(kKey, "A1", 4);
+        m_sim->addPool(kKey, "B2", 2);
+        addPort("A1.01");
+        addPort("B2.01");
+        ASSERT_NO_FATAL_FAILURE(openMainWindow());
+    }
+
+    void addPort(const char* port) { m_sim->addPendingPort(kKey, port, gbk("未做TG"), "12:00"); }
+
+    void choose(std::string_view menu, std::string_view caption) {
+        QAction* item = m_mainWindow->menuItem(menu, caption);
+        ASSERT_NE(item, nullptr) << caption;
+        item->trigger();
+    }
+
+    int portQueries() const {
+        int count = 0;
+        for (const auto& request : m_sim->requestLog()) {
+            count += request.endpoint == sim::Endpoint::Ports ? 1 : 0;
+        }
+        return count;
+    }
+
+    const std::string kKey = "alerts-key";
+};
+
+TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseTheNoticeInTheWindowWhereNoTrayExists) {
+    runtime::Window& window = m_mainWindow->window();
+    app::QtWindow& qtWindow = m_mainWindow->qtWindow();
+    app::AutoCheck* check = app::autoCheckOf(*m_mainWindow);
+    app::TaskNotice* notice = app::taskNoticeOf(*m_mainWindow);
+    ASSERT_NE(check, nullptr);
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(check->minutes(), 0); // a pz.ini without the item: off
+
+    QTest::keyClicks(control<QLineEdit>(controls::kKeyBox), QString::fromStdString(kKey));
+    QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kDeviceList) == 2; }));
+
+    // Switched on from the device menu and kept in pz.ini.
+    qtWindow.answerNextInputBox(QStringLiteral("1"));
+    choose(controls::kDeviceMenu, "自动检查新任务…");
+    ASSERT_TRUE(pumpUntil([&] { return check->minutes() == 1; }));
+    EXPECT_EQ(runtime::readSetting(m_mainWindow->settingsFile(), "alerts", "minutes"), "1");
+
+    // The timer's minute is too long to wait for: the checks are started as it starts them.
+    m_sim->clearRequestLog();
+    ASSERT_TRUE(check->checkNow());
+    ASSERT_TRUE(pumpUntil([&] { return check->checksDone() == 1; }));
+    addPort("A1.02");
+    addPort("A1.03");
+    addPort("A1.04");
+    ASSERT_TRUE(check->checkNow());
+    ASSERT_TRUE(pumpUntil([&] { return check->checksDone() == 2; }));
+    EXPECT_EQ(portQueries(), 2);
+    const runtime::Text mark = gbk("有新任务，请处理");
+    EXPECT_EQ(window.cellText(controls::kDeviceList, 0, 1), mark);
+    EXPECT_EQ(window.cellText(controls::kDeviceList, 1, 1), mark);
+
+    const QString said = QStringLiteral("A1 新增 3 个端口");
+    ASSERT_TRUE(
+        pumpUntil([&] { return qtWindow.canvasLines(controls::kLogPanel).contains(said); }));
+    ASSERT_TRUE(pumpUntil([&] { return notice->shownCount() == 1; }));
+    // Where a system tray exists the notice is its balloon; the test clicks it as the tray does.
+    auto* text = m_mainWindow->findChild<QLabel*>(QStringLiteral("新任务提醒文字"));
+    const bool inTray = notice->shownInTray();
+    if (inTray) {
+        auto* tray = m_mainWindow->findChild<QSystemTrayIcon*>();
+        ASSERT_NE(tray, nullptr);
+        EXPECT_TRUE(tray->isVisible());
+        EXPECT_EQ(text, nullptr);
+        emit tray->messageClicked();
+    } else {
+        ASSERT_NE(text, nullptr);
+        ASSERT_TRUE(pumpUntil([&] { return text->isVisible(); }));
+        EXPECT_TRUE(text->text().contains(said));
+        screenshot(QStringLiteral("alerts-"), QStringLiteral("1-notice"));
+        emit text->linkActivated(QStringLiteral("0")); // the pool's link
+    }
+
+    // Clicking shows the pool's ports.
+    auto* countLabel = control<QLabel>(controls::kPortCountLabel);
+    ASSERT_TRUE(pumpUntil([&] { return countLabel->text() == QStringLiteral("端口数量：4"); }));
+    EXPECT_EQ(window.selectedRow(controls::kDeviceList), 0);
+    EXPECT_TRUE(text == nullptr || !text->isVisible());
+
+    // Lighting them for 20 minutes fills the page "点灯", hidden as it is.
+    choose(controls::kPortMenu, "全选");
+    ASSERT_TRUE(pumpUntil([&] { return window.checkState(controls::kPortList, 3) == 1; }));
+    choose(controls::kPortMenu, "点亮勾选端口20分钟");
+    app::LedPanel* panel = app::ledPanelOf(*m_mainWindow);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return panel->lightings().size() == 4; }));
+    for (const app::LedLighting& lit : panel->lightings()) {
+        EXPECT_EQ(lit.pool, "A1") << lit.port;
+        EXPECT_EQ(lit.duration, runtime::LedDuration::TwentyMinutes);
+        EXPECT_EQ(lit.result, gbk("点亮成功"));
+    }
+    // Relighting sends the same request again.
+    const runtime::Text relit = panel->lightings().front().port;
+    ASSERT_TRUE(panel->relight(0));
+    ASSERT_TRUE(pumpUntil([&] { return m_sim->ledLightings().size() == 5; }));
+    EXPECT_EQ(m_sim->ledLightings().back().port, relit);
+    EXPECT_EQ(m_sim->ledLightings().back().totalDuration, "1200000");
+    dynamic_cast<app::TabControl*>(m_mainWindow->control(controls::kTabs))->setCurrentIndex(2);
+    screenshot(QStringLiteral("alerts-"), QStringLiteral("2-led-panel"));
+
+    // 重新登录 ends the session and its checks.
+    choose(controls::kDeviceMenu, "重新登录");
+    ASSERT_TRUE(pumpUntil([&] { return m_mainWindow->signedInKey().empty(); }));
+    EXPECT_FALSE(check->checkNow());
+    if (inTray) {
+        GTEST_SKIP() << "a system tray exists here: the notice went to its balloon (clicked "
+                        "above), so the in-window notice did not run";
+    }
+}
+
+} // namespace
