@@ -1,5 +1,6 @@
 #include "app/bindings.h"
 
+#include "app/csv_export.h"
 #include "app/list_model.h"
 #include "app/port_commands.h"
 #include "app/qt_text.h"
@@ -129,6 +130,23 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     onItem(items::kLightTwentyMinutes, [workWindow, shared] {
         lightCheckedPorts(*workWindow(), runtime::LedDuration::TwentyMinutes, shared->lightPortLed);
     });
+    onItem(items::kExportPortsCsv,
+           [&mainWindow, &window, list = controls.lists.at(std::string(kPortList))] {
+               exportListAsCsv(mainWindow, window, *list, false);
+           });
+
+    // The statistics list's own menu.
+    QTreeView* statistics = controls.views.at(std::string(kPoolSummaryList));
+    auto* statisticsMenu = new QMenu(statistics);
+    QObject::connect(
+        statisticsMenu->addAction(fromUtf8("导出CSV…")), &QAction::triggered, &mainWindow,
+        [&mainWindow, &window, list = controls.lists.at(std::string(kPoolSummaryList))] {
+            exportListAsCsv(mainWindow, window, *list, true);
+        });
+    QObject::connect(statistics, &QWidget::customContextMenuRequested, statisticsMenu,
+                     [statisticsMenu, statistics](const QPoint& at) {
+                         statisticsMenu->popup(statistics->viewport()->mapToGlobal(at));
+                     });
 }
 
 } // namespace app

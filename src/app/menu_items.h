@@ -32,6 +32,7 @@ inline constexpr MenuItem kCheckByKeyword{kPortMenu, 0x2601711D, "关键词勾�
 inline constexpr MenuItem kUncheckAll{kPortMenu, 0x2601711E, "取消全选"};
 inline constexpr MenuItem kLightTenMinutes{kPortMenu, 0x2601712C, "点亮勾选端口10分钟"};
 inline constexpr MenuItem kLightTwentyMinutes{kPortMenu, 0x26017152, "点亮勾选端口20分钟"};
+inline constexpr MenuItem kExportPortsCsv{kPortMenu, 0x26017220, "导出CSV…"};
 } // namespace items
 
 inline constexpr std::uint32_t kDeviceMenuId = 0x2601320C;
@@ -41,8 +42,9 @@ inline constexpr std::uint32_t kPortMenuId = 0x2601638B;
 inline constexpr std::array kDeviceMenuItems{items::kUnseatedSlots, items::kLatestTasks,
                                              items::kView,          items::kMarkNewTasks,
                                              items::kSignInAgain,   items::kAutoCheck};
-inline constexpr std::array kPortMenuItems{
-    items::kPulledOut,  items::kCopyAll,         items::kCheckAll,          items::kCheckByKeyword,
-    items::kUncheckAll, items::kLightTenMinutes, items::kLightTwentyMinutes};
+inline constexpr std::array kPortMenuItems{items::kPulledOut,          items::kCopyAll,
+                                           items::kCheckAll,           items::kCheckByKeyword,
+                                           items::kUncheckAll,         items::kLightTenMinutes,
+                                           items::kLightTwentyMinutes, items::kExportPortsCsv};
 
 } // namespace app

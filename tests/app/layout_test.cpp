@@ -219,7 +219,8 @@ TEST_F(LayoutTest, PopUpMenusHaveTheirItemsInOrder) {
           {0x2601711D, "关键词勾选"},
           {0x2601711E, "取消全选"},
           {0x2601712C, "点亮勾选端口10分钟"},
-          {0x26017152, "点亮勾选端口20分钟"}}},
+          {0x26017152, "点亮勾选端口20分钟"},
+          {0x26017220, "导出CSV…"}}},
     };
     for (const ExpectedMenu& expected : menus) {
         SCOPED_TRACE(expected.root);
