@@ -3,6 +3,7 @@
 #include "app/csv_export.h"
 #include "app/list_model.h"
 #include "app/port_commands.h"
+#include "app/port_search_box.h"
 #include "app/qt_text.h"
 #include "app/qt_window.h"
 #include "app/settings.h"
@@ -134,6 +135,13 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
            [&mainWindow, &window, list = controls.lists.at(std::string(kPortList))] {
                exportListAsCsv(mainWindow, window, *list, false);
            });
+
+    if (auto* box = qobject_cast<QLineEdit*>(controls.widgets.at(std::string(kSearchBox)))) {
+        bindPortSearch(*box, window, [shared]() -> service::Session* {
+            // The app holds the current session, so it outlives this call on the GUI thread.
+            return shared->currentSession ? shared->currentSession().get() : nullptr;
+        });
+    }
 
     // The statistics list's own menu.
     QTreeView* statistics = controls.views.at(std::string(kPoolSummaryList));

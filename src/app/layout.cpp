@@ -108,7 +108,9 @@ Controls buildLayout(QWidget& window) {
     b.addList(devicePage, kDeviceList, 0x16013105, {16, 32, 376, 432},
               {{"设备", 120}, {"状态", 190}}, false);
     b.addList(devicePage, kPortList, 0x1601310E, {400, 32, 720, 432},
-              {{"端口名", 155}, {"状态", 200}, {"时间", 240}}, true);
+              {{"端口名", 155}, {"状态", 200}, {"时间", 240}, {"卡池", 110}}, true);
+    // The pool column shows only while the search box lists results.
+    result.views.at(std::string(kPortList))->setColumnHidden(3, true);
     b.addList(projectPage, kPoolSummaryList, 0x160170EB, {16, 32, 1096, 424},
               {{"卡池名", 70},
                {"总端口数", 90},
@@ -127,6 +129,8 @@ Controls buildLayout(QWidget& window) {
 
     b.add<QLineEdit>(&window, kFilterBox, 0x16016FBF, {24, 8, 184, 24});
     b.add<QLabel>(&window, kPortCountLabel, 0x160170EA, {448, 8, 208, 24});
+    b.add<QLineEdit>(&window, kSearchBox, 0x16017221, {672, 8, 220, 24})
+        ->setPlaceholderText(fromUtf8("搜索全部卡池的端口名或状态"));
     auto* canvas = b.add<LogCanvas>(&window, kLogPanel, 0x1601310F, {16, 520, 1128, 136});
     result.canvases.emplace(std::string(kLogPanel), canvas);
     b.add<BusyPicture>(&window, kBusyPicture, 0x1601311E, {1048, 528, 64, 64})->hide();

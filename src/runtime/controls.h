@@ -23,6 +23,8 @@ inline constexpr std::string_view kPortCountLabel = "标签1";
 inline constexpr std::string_view kLogPanel = "画板1";
 inline constexpr std::string_view kBusyPicture = "图片框1";
 inline constexpr std::string_view kShapeBox = "外形框1";
+// Our own addition: the search over every pool's last port query.
+inline constexpr std::string_view kSearchBox = "搜索框";
 
 inline constexpr std::string_view kDeviceMenu = "c";
 inline constexpr std::string_view kPortMenu = "c1";

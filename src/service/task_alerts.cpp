@@ -1,5 +1,7 @@
 #include "service/task_alerts.h"
 
+#include "service/port_search_view.h"
+
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "service/operations.h"
@@ -71,6 +73,7 @@ std::vector<PoolGain> checkForNewTasks(Session& session, NewTaskComparison& comp
         return comparison.next(std::nullopt);
     }
     showNewTaskMarks(window, *ports);
+    rememberEveryPoolsPorts(session.snapshot(), *ports);
     std::vector<PoolGain> gains =
         comparison.next(pendingByPool(*ports, session.snapshot().pools()));
     if (!gains.empty()) {

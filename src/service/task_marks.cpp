@@ -2,6 +2,7 @@
 #include "runtime/controls.h"
 #include "service/operations.h"
 #include "service/pool_membership.h"
+#include "service/port_search_view.h"
 
 #include <algorithm>
 
@@ -16,6 +17,7 @@ void markPoolsWithNewTasks(Session& session) {
         return;
     }
     showNewTaskMarks(window, *ports);
+    rememberEveryPoolsPorts(session.snapshot(), *ports);
 }
 
 void showNewTaskMarks(runtime::Window& window, const PortRows& ports) {

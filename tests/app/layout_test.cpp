@@ -144,7 +144,7 @@ struct ExpectedList {
 TEST_F(LayoutTest, ListsHaveTheirColumnsWidthsAndCheckBoxes) {
     const ExpectedList lists[] = {
         {"超级列表框1", {{"设备", 120}, {"状态", 190}}, false},
-        {"超级列表框2", {{"端口名", 155}, {"状态", 200}, {"时间", 240}}, true},
+        {"超级列表框2", {{"端口名", 155}, {"状态", 200}, {"时间", 240}, {"卡池", 0}}, true},
         {"超级列表框5",
          {{"卡池名", 70},
           {"总端口数", 90},
@@ -171,8 +171,11 @@ TEST_F(LayoutTest, ListsHaveTheirColumnsWidthsAndCheckBoxes) {
         for (int column = 0; column < model->columnCount(); ++column) {
             EXPECT_EQ(model->headerData(column, Qt::Horizontal).toString(),
                       utf8(expected.columns[static_cast<std::size_t>(column)].first));
+            // Width 0: a column that shows only at times (the search results' pool).
             EXPECT_EQ(view->header()->sectionSize(column),
                       expected.columns[static_cast<std::size_t>(column)].second);
+            EXPECT_EQ(view->isColumnHidden(column),
+                      expected.columns[static_cast<std::size_t>(column)].second == 0);
             widths += view->header()->sectionSize(column);
         }
         // Every column of the layout stays in sight, also beside a vertical scroll bar; the

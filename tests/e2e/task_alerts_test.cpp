@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -147,6 +148,45 @@ TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseTheNoticeInTheWindowWhereN
         GTEST_SKIP() << "a system tray exists here: the notice went to its balloon (clicked "
                         "above), so the in-window notice did not run";
     }
+}
+
+} // namespace
+
+namespace {
+
+// The search box on the same road: 刷新 keeps every pool's pending ports, a search lists the
+// matches of every pool with their pool shown, Escape brings the selected pool's own ports back.
+TEST_F(TaskAlertsTest, SearchListsPortsOfEveryPoolAndEscapeBringsThePoolBack) {
+    runtime::Window& window = m_mainWindow->window();
+    app::QtWindow& qtWindow = m_mainWindow->qtWindow();
+    addPort("B2.02");
+    QTest::keyClicks(control<QLineEdit>(controls::kKeyBox), QString::fromStdString(kKey));
+    QTest::mouseClick(control<QPushButton>(controls::kSignInButton), Qt::LeftButton);
+    ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kDeviceList) == 2; }));
+    choose(controls::kDeviceMenu, "刷新");
+    ASSERT_TRUE(pumpUntil([&] { return !window.cellText(controls::kDeviceList, 0, 1).empty(); }));
+    QTreeView* devices = qtWindow.controls().views.at(std::string(controls::kDeviceList));
+    devices->setCurrentIndex(devices->model()->index(0, 0)); // A1
+
+    auto* box = control<QLineEdit>(controls::kSearchBox);
+    QTest::keyClicks(box, QStringLiteral("b2."));
+    ASSERT_TRUE(pumpUntil([&] { return window.rowCount(controls::kPortList) == 2; }));
+    QTreeView* ports = qtWindow.controls().views.at(std::string(controls::kPortList));
+    EXPECT_FALSE(ports->isColumnHidden(3));
+    EXPECT_EQ(window.cellText(controls::kPortList, 0, 0), "B2.01");
+    EXPECT_EQ(window.cellText(controls::kPortList, 1, 3), "B2");
+    EXPECT_EQ(window.text(controls::kPortCountLabel), gbk("端口数量：2"));
+    EXPECT_EQ(portQueries(), 1) << "a search sends nothing";
+    screenshot(QStringLiteral("search-"), QStringLiteral("1-results"));
+
+    QTest::keyClick(box, Qt::Key_Escape);
+    ASSERT_TRUE(pumpUntil([&] {
+        return window.rowCount(controls::kPortList) == 1 &&
+               window.cellText(controls::kPortList, 0, 0) == "A1.01";
+    }));
+    EXPECT_TRUE(box->text().isEmpty());
+    EXPECT_TRUE(ports->isColumnHidden(3));
+    EXPECT_EQ(portQueries(), 1);
 }
 
 } // namespace

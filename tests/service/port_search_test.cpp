@@ -1,5 +1,8 @@
 #include "runtime/codepage.h"
+#include "runtime/controls.h"
 #include "service/port_search.h"
+#include "service/port_search_view.h"
+#include "test_support/memory_window.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +54,38 @@ TEST(PortSearchTest, SearchesNameAndStatusOfEveryPoolInOrder) {
     EXPECT_EQ(matches[1].row, 0U);
     EXPECT_EQ(matches[2].row, 1U);
     EXPECT_TRUE(searchPorts(pools, gbk("丙")).empty());
+}
+
+// 刷新's query kept per pool, searched into the port list with each result's pool, and the
+// selected pool's own ports shown back.
+TEST(PortSearchTest, ResultsReplaceThePortListAndThePoolsOwnPortsComeBack) {
+    Snapshot snapshot;
+    snapshot.addPools({"A1", gbk("深圳")});
+    PortRows everyPool;
+    everyPool.add("A1.01", gbk("未做TG"), "12:00");
+    everyPool.add(gbk("深圳.7"), gbk("未做TG"), "12:01");
+    everyPool.add("A1.02", gbk("已做GG"), "12:02");
+    everyPool.add("C3.01", gbk("未做TG"), "12:03"); // no listed pool
+    rememberEveryPoolsPorts(snapshot, everyPool);
+
+    runtime::MemoryWindow window;
+    for (const Text& pool : snapshot.pools()) {
+        window.appendRow(controls::kDeviceList, pool);
+    }
+    window.setSelectedRow(controls::kDeviceList, 0);
+    showSearchResults(window, snapshot, "tg");
+    ASSERT_EQ(window.rowCount(controls::kPortList), 2);
+    EXPECT_EQ(window.cellText(controls::kPortList, 0, 0), "A1.01");
+    EXPECT_EQ(window.cellText(controls::kPortList, 1, 0), gbk("深圳.7"));
+    EXPECT_EQ(window.cellText(controls::kPortList, 1, 1), gbk("未做TG"));
+    EXPECT_EQ(window.cellText(controls::kPortList, 1, kSearchPoolColumn), gbk("深圳"));
+    EXPECT_EQ(window.text(controls::kPortCountLabel), gbk("端口数量：2"));
+
+    showSelectedPoolPorts(window, snapshot);
+    ASSERT_EQ(window.rowCount(controls::kPortList), 2);
+    EXPECT_EQ(window.cellText(controls::kPortList, 1, 0), "A1.02");
+    EXPECT_EQ(window.cellText(controls::kPortList, 1, kSearchPoolColumn), "");
+    EXPECT_EQ(window.text(controls::kPortCountLabel), gbk("端口数量：2"));
 }
 
 } // namespace
