@@ -2,6 +2,7 @@
 // few milliseconds, against the local simulator, on the real main window (offscreen): port
 // queries per check, and resident memory after the first 20 checks and after the last. Every
 // 20th check finds new ports, so the comparison, the log line and the in-window notice run too.
+#include "../process_memory.h"
 #include "app/auto_check.h"
 #include "app/main_window.h"
 #include "app/task_notice.h"
@@ -18,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 namespace {
@@ -27,17 +27,6 @@ constexpr const char* kKey = "bench-key";
 constexpr int kChecks = 480;
 constexpr int kWarmUp = 20;
 constexpr int kPools = 30;
-
-long rssKilobytes() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::strtol(line.c_str() + 6, nullptr, 10);
-        }
-    }
-    return -1;
-}
 
 } // namespace
 
@@ -102,7 +91,7 @@ int main(int argc, char** argv) {
         mismatched += thisRound == done - checksSeen ? 0 : 1;
         checksSeen = done;
         if (checksSeen == kWarmUp) {
-            warmRss = rssKilobytes();
+            warmRss = benchsupport::residentKilobytes();
         }
         if (checksSeen % 20 == 0) {
             const auto pools = simulator.pools(kKey);
@@ -115,7 +104,7 @@ int main(int argc, char** argv) {
     check.setMinutes(0);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    const long endRss = rssKilobytes();
+    const long endRss = benchsupport::residentKilobytes();
     session->end();
 
     std::printf("automatic checks: %d in %.1f s (interval 3 ms), %d pools, %zu pending ports\n",

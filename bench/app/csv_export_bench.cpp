@@ -3,6 +3,7 @@
 //
 //   pooldesk_bench_app_csv_export [--rows 100000] [--runs 5]
 
+#include "../process_memory.h"
 #include "../service/bench_args.h"
 #include "app/csv_export.h"
 #include "runtime/codepage.h"
@@ -16,26 +17,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-namespace {
-
-// A line of /proc/self/status in kB (VmRSS now, VmHWM the peak since the last reset).
-long statusKilobytes(const std::string& name) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(name + ":", 0) == 0) {
-            return std::stol(line.substr(name.size() + 1));
-        }
-    }
-    return 0;
-}
-
-void resetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -62,8 +43,8 @@ int main(int argc, char** argv) {
     std::size_t bytes = 0;
     long peakKilobytes = 0;
     for (int run = 0; run < runs; ++run) {
-        const long before = statusKilobytes("VmRSS");
-        resetPeak();
+        const long before = benchsupport::residentKilobytes();
+        benchsupport::resetPeakResident();
         const auto start = std::chrono::steady_clock::now();
         {
             const runtime::CsvWriter csv =
@@ -74,7 +55,7 @@ int main(int argc, char** argv) {
         times.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count());
-        peakKilobytes = std::max(peakKilobytes, statusKilobytes("VmHWM") - before);
+        peakKilobytes = std::max(peakKilobytes, benchsupport::peakResidentKilobytes() - before);
     }
     std::filesystem::remove(file);
     std::sort(times.begin(), times.end());

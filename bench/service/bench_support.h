@@ -3,6 +3,7 @@
 // process where pooldesk-sim builds; on Windows the build machine's one, named by the file in
 // POOLDESK_SIM_ENDPOINTS_FILE), wall-clock medians and the process's resident memory.
 
+#include "../process_memory.h"
 #include "runtime/state.h"
 #include "service/endpoints.h"
 #include "test_support/test_simulator.h"
@@ -14,13 +15,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#ifdef _WIN32
-#include <psapi.h>
-#include <windows.h>
-#else
-#include <fstream>
-#endif
 
 namespace benchsupport {
 
@@ -39,29 +33,6 @@ inline double secondsOf(const std::function<void()>& work) {
 inline double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-// The resident memory (working set on Windows) of this process in kB, 0 when it cannot be read.
-inline long residentKilobytes() {
-#ifdef _WIN32
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
-        return 0;
-    }
-    return static_cast<long>(counters.WorkingSetSize / 1024);
-#else
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == "VmRSS:") {
-            long kilobytes = 0;
-            status >> kilobytes;
-            return kilobytes;
-        }
-    }
-    return 0;
-#endif
 }
 
 // The simulator, emptied, with the client's endpoints and route pointed at it and the key's user

@@ -45,6 +45,10 @@ LedOutcome lightPortLed(Session& session, std::int32_t row);
 LedOutcome lightNamedPort(Session& session, std::string_view port, runtime::LedDuration duration);
 // Why an outcome that is not lit did not light: what the failure line says after its colon.
 Text ledFailureReason(const LedOutcome& outcome);
+// The port list's showing pieces: one port appended as a row (its index), and 端口数量 set to
+// the rows listed.
+int appendPortRow(runtime::Window& window, const PortRows::View& port);
+void showPortCount(runtime::Window& window);
 // "已拔出清除" (window thread): reads the listed ports once, then reports them.
 void deletePortsInBatches(Session& session);
 DeletionBatch readDeletionBatch(runtime::Window& window);

@@ -1,30 +1,13 @@
 #include "service/port_search_view.h"
 
-#include "runtime/codepage.h"
 #include "runtime/controls.h"
+#include "service/operations.h"
 #include "service/pool_membership.h"
 #include "service/port_search.h"
 
 #include <chrono>
 
 namespace service {
-
-namespace {
-
-void showCount(runtime::Window& window) {
-    window.setText(
-        controls::kPortCountLabel,
-        runtime::concat({runtime::gbk("端口数量："), runtime::toText(static_cast<long long>(
-                                                         window.rowCount(controls::kPortList)))}));
-}
-
-void appendPort(runtime::Window& window, const PortRows::View& port) {
-    const int row = window.appendRow(controls::kPortList, port.name);
-    window.setCellText(controls::kPortList, row, 1, port.status);
-    window.setCellText(controls::kPortList, row, 2, port.time);
-}
-
-} // namespace
 
 void rememberEveryPoolsPorts(Snapshot& snapshot, const PortRows& ports) {
     const auto readAt = std::chrono::system_clock::now();
@@ -50,11 +33,10 @@ void showSearchResults(runtime::Window& window, const Snapshot& snapshot, std::s
     window.deleteAllRows(controls::kPortList);
     for (const PortMatch& match : searchPorts(pools, needle)) {
         const PoolPorts& pool = pools[match.pool];
-        appendPort(window, pool.rows.at(match.row));
-        window.setCellText(controls::kPortList, window.rowCount(controls::kPortList) - 1,
-                           kSearchPoolColumn, pool.pool);
+        const int row = appendPortRow(window, pool.rows.at(match.row));
+        window.setCellText(controls::kPortList, row, kSearchPoolColumn, pool.pool);
     }
-    showCount(window);
+    showPortCount(window);
 }
 
 void showSelectedPoolPorts(runtime::Window& window, const Snapshot& snapshot) {
@@ -64,11 +46,11 @@ void showSelectedPoolPorts(runtime::Window& window, const Snapshot& snapshot) {
         if (const auto query =
                 snapshot.portQuery(window.cellText(controls::kDeviceList, selected, 0))) {
             for (std::size_t index = 0; index < query->rows.size(); ++index) {
-                appendPort(window, query->rows.at(index));
+                appendPortRow(window, query->rows.at(index));
             }
         }
     }
-    showCount(window);
+    showPortCount(window);
 }
 
 } // namespace service

@@ -13,6 +13,20 @@ Text selectedPoolName(runtime::Window& window) {
 
 } // namespace
 
+int appendPortRow(runtime::Window& window, const PortRows::View& port) {
+    const int row = window.appendRow(controls::kPortList, port.name);
+    window.setCellText(controls::kPortList, row, 1, port.status);
+    window.setCellText(controls::kPortList, row, 2, port.time);
+    return row;
+}
+
+void showPortCount(runtime::Window& window) {
+    window.setText(
+        controls::kPortCountLabel,
+        runtime::concat({runtime::gbk("端口数量："), runtime::toText(static_cast<long long>(
+                                                         window.rowCount(controls::kPortList)))}));
+}
+
 void listPorts(Session& session) {
     runtime::Window& window = session.window();
     window.setDisabled(controls::kPortList, true);
@@ -28,19 +42,13 @@ void listPorts(Session& session) {
     }
     window.deleteAllRows(controls::kPortList);
     for (std::size_t index = 0; index < ports->size(); ++index) {
-        const PortRows::View port = ports->at(index);
-        const int row = window.appendRow(controls::kPortList, port.name);
-        window.setCellText(controls::kPortList, row, 1, port.status);
-        window.setCellText(controls::kPortList, row, 2, port.time);
+        appendPortRow(window, ports->at(index));
     }
     session.snapshot().setPortQuery(
         pool, {.rows = std::move(*ports), .readAt = std::chrono::system_clock::now()});
 
     window.setDisabled(controls::kPortList, false);
-    window.setText(
-        controls::kPortCountLabel,
-        runtime::concat({runtime::gbk("端口数量："), runtime::toText(static_cast<long long>(
-                                                         window.rowCount(controls::kPortList)))}));
+    showPortCount(window);
 }
 
 void checkPortsByKeyword(runtime::Window& window) {
