@@ -1,12 +1,14 @@
 #include "app/bindings.h"
 
 #include "app/csv_export.h"
+#include "app/history_settings.h"
 #include "app/list_model.h"
 #include "app/port_commands.h"
 #include "app/port_search_box.h"
 #include "app/qt_text.h"
 #include "app/qt_window.h"
 #include "app/settings.h"
+#include "app/trend_window.h"
 #include "runtime/controls.h"
 #include "runtime/live_wait.h"
 #include "runtime/threads.h"
@@ -146,13 +148,34 @@ void bindEvents(QWidget& mainWindow, BindingContext context) {
     // The statistics list's own menu.
     QTreeView* statistics = controls.views.at(std::string(kPoolSummaryList));
     auto* statisticsMenu = new QMenu(statistics);
+    const auto openTrend = [&mainWindow, &window,
+                            historyPath =
+                                historyFileBeside(context.settingsFile)](const QModelIndex& row) {
+        if (!row.isValid()) {
+            return;
+        }
+        const QString pool = row.siblingAtColumn(0).data().toString();
+        openTrendWindow(mainWindow, {.historyPath = historyPath,
+                                     .pool = toGbk(pool),
+                                     .log = [&window](const runtime::Text& line) {
+                                         window.writeLine(kLogPanel, line);
+                                     }});
+    };
+    // The row the menu was opened on.
+    auto menuRow = std::make_shared<QPersistentModelIndex>();
+    QAction* trend = statisticsMenu->addAction(fromUtf8("趋势…"));
+    QObject::connect(trend, &QAction::triggered, &mainWindow,
+                     [openTrend, menuRow] { openTrend(*menuRow); });
+    QObject::connect(statistics, &QAbstractItemView::doubleClicked, &mainWindow, openTrend);
     QObject::connect(
         statisticsMenu->addAction(fromUtf8("导出CSV…")), &QAction::triggered, &mainWindow,
         [&mainWindow, &window, list = controls.lists.at(std::string(kPoolSummaryList))] {
             exportListAsCsv(mainWindow, window, *list, true);
         });
     QObject::connect(statistics, &QWidget::customContextMenuRequested, statisticsMenu,
-                     [statisticsMenu, statistics](const QPoint& at) {
+                     [statisticsMenu, statistics, trend, menuRow](const QPoint& at) {
+                         *menuRow = statistics->indexAt(at);
+                         trend->setEnabled(menuRow->isValid());
                          statisticsMenu->popup(statistics->viewport()->mapToGlobal(at));
                      });
 }

@@ -18,14 +18,6 @@ constexpr int kRowsPerBlock = 1000;
 const QString kUtf8Filter = QStringLiteral("CSV UTF-8 (*.csv)");
 const QString kGbkFilter = QStringLiteral("CSV GBK (*.csv)");
 
-std::filesystem::path pathOf(const QString& file) {
-#ifdef _WIN32
-    return std::filesystem::path(file.toStdWString());
-#else
-    return std::filesystem::path(file.toLocal8Bit().toStdString());
-#endif
-}
-
 } // namespace
 
 runtime::CsvWriter csvOfList(ListModel& list, runtime::CsvEncoding encoding,
@@ -95,7 +87,8 @@ void exportListAsCsv(QWidget& parent, runtime::Window& window, ListModel& list,
     const auto encoding =
         filter == kGbkFilter ? runtime::CsvEncoding::Gbk : runtime::CsvEncoding::Utf8WithBom;
     const runtime::CsvWriter csv = csvOfList(list, encoding, withGreyedColumn);
-    window.writeLine(controls::kLogPanel, writeCsvFile(pathOf(file), csv.bytes(), csv.rows() - 1));
+    window.writeLine(controls::kLogPanel,
+                     writeCsvFile(filePathOf(file), csv.bytes(), csv.rows() - 1));
 }
 
 } // namespace app

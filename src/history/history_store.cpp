@@ -270,10 +270,15 @@ std::expected<void, std::string> HistoryStore::prune(Clock::time_point cutoff) {
 
 std::vector<StoredPoint> HistoryStore::points(std::string_view pool, Clock::time_point from,
                                               Clock::time_point to) {
-    Statement select(*m_db, "SELECT r.read_at, " + std::string(kSeenUntil) + " AS seen, " +
-                                std::string(kCounterColumns) +
-                                " FROM records r JOIN pools p ON p.id = r.pool WHERE p.name = ?1 "
-                                "AND r.read_at <= ?3 AND seen >= ?2 ORDER BY r.read_at");
+    return readPoints(*m_db, pool, from, to);
+}
+
+std::vector<StoredPoint> readPoints(Database& db, std::string_view pool, Clock::time_point from,
+                                    Clock::time_point to) {
+    Statement select(db, "SELECT r.read_at, " + std::string(kSeenUntil) + " AS seen, " +
+                             std::string(kCounterColumns) +
+                             " FROM records r JOIN pools p ON p.id = r.pool WHERE p.name = ?1 "
+                             "AND r.read_at <= ?3 AND seen >= ?2 ORDER BY r.read_at");
     select.bind(1, runtime::gbkToUtf8(pool))
         .bind(2, millisecondsOf(from))
         .bind(3, millisecondsOf(to));

@@ -86,6 +86,10 @@ private:
     std::map<std::int64_t, LastRow> m_lastRows;
 };
 
+// The rows of pool (GBK) in db that overlap [from, to], oldest first. Throws SqliteError.
+std::vector<StoredPoint> readPoints(Database& db, std::string_view pool, Clock::time_point from,
+                                    Clock::time_point to);
+
 // The counters of a record's cells.
 Counters countersOf(const service::StatsCells& cells);
 

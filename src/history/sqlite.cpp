@@ -4,9 +4,10 @@
 
 namespace history {
 
-Database::Database(const std::string& utf8Path) {
-    const int code = sqlite3_open_v2(utf8Path.c_str(), &m_db,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+Database::Database(const std::string& utf8Path, Access access) {
+    const int flags = access == Access::ReadOnly ? SQLITE_OPEN_READONLY
+                                                 : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+    const int code = sqlite3_open_v2(utf8Path.c_str(), &m_db, flags, nullptr);
     if (code != SQLITE_OK) {
         // A handle comes back even when opening failed; it only carries the message.
         const std::string message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code);

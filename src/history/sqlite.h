@@ -22,10 +22,15 @@ private:
     int m_code;
 };
 
+enum class Access {
+    ReadWrite, // creates the file when missing
+    ReadOnly,  // the file must be there; nothing is ever written through this connection
+};
+
 class Database final {
 public:
-    // Opens (creating when missing) the database file at utf8Path for reading and writing.
-    explicit Database(const std::string& utf8Path);
+    // Opens the database file at utf8Path.
+    explicit Database(const std::string& utf8Path, Access access = Access::ReadWrite);
     ~Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;

@@ -1,3 +1,4 @@
+#include "history/history_reader.h"
 #include "history/history_store.h"
 #include "history/history_writer.h"
 #include "runtime/codepage.h"
@@ -111,6 +112,27 @@ TEST_F(HistoryStoreTest, OneRowPerChangeSeenUntilForQuietPassesAGapAfterAnOutage
     auto store = open();
     ASSERT_TRUE(store->storePass(std::vector{record(chinese, 6, 30s)}).has_value());
     EXPECT_THAT(all(*store, chinese), ElementsAre(point(5, 0s, 0s), point(6, 10s, 30s)));
+}
+
+TEST_F(HistoryStoreTest, AReaderBesideTheWriterSeesEachCommittedPassAndNothingBeforeTheFile) {
+    history::HistoryReader reader(m_path);
+    const auto everything = [&] { return reader.points("A", Clock::time_point{}, kStart + 1h); };
+    EXPECT_FALSE(reader.changed());
+    ASSERT_TRUE(everything().has_value());
+    EXPECT_THAT(*everything(), SizeIs(0));
+    EXPECT_FALSE(std::filesystem::exists(m_path)) << "a reader creates no file";
+
+    auto store = open();
+    ASSERT_TRUE(store->storePass(std::vector{record("A", 1, 0s)}).has_value());
+    EXPECT_TRUE(reader.changed());
+    EXPECT_FALSE(reader.changed());
+    ASSERT_TRUE(store->storePass(std::vector{record("A", 2, 10s)}).has_value());
+    EXPECT_TRUE(reader.changed());
+    EXPECT_THAT(*everything(), ElementsAre(point(1, 0s, 0s), point(2, 10s, 10s)));
+    // A quiet pass only moves "seen until": still a change to show.
+    ASSERT_TRUE(store->storePass(std::vector{record("A", 2, 20s)}).has_value());
+    EXPECT_TRUE(reader.changed());
+    EXPECT_THAT(*everything(), ElementsAre(point(1, 0s, 0s), point(2, 10s, 20s)));
 }
 
 TEST_F(HistoryStoreTest, PruningDropsRowsLastSeenBeforeTheCutoffOnly) {
