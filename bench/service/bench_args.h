@@ -10,19 +10,25 @@
 
 namespace benchargs {
 
-inline int sizeOption(int argc, char** argv, std::string_view name, int fallback) {
+// The value of "--name VALUE" or "--name=VALUE"; null when absent.
+inline const char* textOption(int argc, char** argv, std::string_view name) {
     const std::string flag = "--" + std::string(name);
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
-        const char* value = nullptr;
         if (argument == flag && i + 1 < argc) {
-            value = argv[i + 1];
-        } else if (argument.size() > flag.size() && argument.starts_with(flag) &&
-                   argument[flag.size()] == '=') {
-            value = argv[i] + flag.size() + 1;
-        } else {
-            continue;
+            return argv[i + 1];
         }
+        if (argument.size() > flag.size() && argument.starts_with(flag) &&
+            argument[flag.size()] == '=') {
+            return argv[i] + flag.size() + 1;
+        }
+    }
+    return nullptr;
+}
+
+inline int sizeOption(int argc, char** argv, std::string_view name, int fallback) {
+    const std::string flag = "--" + std::string(name);
+    if (const char* value = textOption(argc, argv, name)) {
         char* end = nullptr;
         const long parsed = std::strtol(value, &end, 10);
         if (end == value || *end != '\0' || parsed < 1 || parsed > 100'000'000) {

@@ -5,7 +5,7 @@
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -88,14 +88,20 @@ void TrendChart::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const std::size_t counter : m_counters) {
         const QColor color = counterColor(counter);
-        painter.setPen(QPen(color, 2));
+        painter.setPen(QPen(color, 2, Qt::SolidLine, Qt::SquareCap));
         painter.setBrush(color);
         for (const QPolygonF& run : trend::counterRuns(m_rows, counter, scale)) {
             if (run.size() == 1) {
                 // A row seen in one pass only, between two gaps.
                 painter.drawEllipse(run.front(), 2.5, 2.5);
             } else {
-                painter.drawPolyline(run);
+                // Separate segments: a wide polyline whose points go up and down within one
+                // pixel column (a month's rows) is stroked as one path, a hundred times slower.
+                QVarLengthArray<QLineF, 1024> segments;
+                for (qsizetype i = 1; i < run.size(); ++i) {
+                    segments.append(QLineF(run[i - 1], run[i]));
+                }
+                painter.drawLines(segments.data(), static_cast<int>(segments.size()));
             }
         }
     }

@@ -38,6 +38,8 @@ std::string_view scenarioHelp() {
   task KEY PORT STATUS TIME     a pending task, e.g. task demo-key A1.01 未做TG 12:00
   stats KEY POOL RECORD         a fixed statistics record, e.g. 100-0-5-80-15-60-3-8-40-20-10-5
   generate KEY POOLS PORTS SEED generated pools and ports, the same for a seed
+  drift SECONDS                 generated statistics move on by themselves every SECONDS, with
+                                slow waves in the ports with a number and with a signal
 Texts are sent to the client in GBK.)";
 }
 
@@ -95,6 +97,11 @@ bool applyScenario(ServiceState& state, std::string_view utf8Text, std::string& 
                 return fail("generate needs numbers: POOLS PORTS SEED");
             }
             generateState(state, w[1], a, b, static_cast<unsigned>(c));
+        } else if (verb == "drift" && w.size() == 2) {
+            if (!toInt(w[1], a) || a < 1 || a > 86400) {
+                return fail("drift needs seconds from 1 to 86400: " + w[1]);
+            }
+            state.startDrift(std::chrono::seconds(a));
         } else {
             return fail("not understood: " + std::string(line));
         }

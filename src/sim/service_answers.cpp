@@ -149,7 +149,8 @@ Reply answerRequest(ServiceState& state, std::vector<LedLighting>& leds, Endpoin
             if (const auto owner = state.findStatsFile(name)) {
                 const auto* pool = state.findPool(owner->first, owner->second);
                 if (pool != nullptr) {
-                    return textReply(200, statsRecordFor(*pool, state.statsStep()));
+                    return textReply(200,
+                                     statsRecordFor(*pool, state.statsStep(), state.drifting()));
                 }
             }
         }

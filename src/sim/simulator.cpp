@@ -243,7 +243,8 @@ std::vector<PendingPort> Simulator::pendingPorts(const Text& key) const {
 Text Simulator::statsRecord(const Text& key, const Text& pool) const {
     std::lock_guard lock(m_impl->mutex);
     const auto* p = m_impl->state.findPool(key, pool);
-    return p == nullptr ? Text() : statsRecordFor(*p, m_impl->state.statsStep());
+    return p == nullptr ? Text()
+                        : statsRecordFor(*p, m_impl->state.statsStep(), m_impl->state.drifting());
 }
 
 std::vector<LedLighting> Simulator::ledLightings() const {

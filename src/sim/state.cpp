@@ -12,6 +12,19 @@ UserState& ServiceState::user(const Text& key) {
     return m_users[key];
 }
 
+int ServiceState::statsStep() const {
+    if (!drifting()) {
+        return m_statsStep;
+    }
+    const auto drifted = (std::chrono::steady_clock::now() - m_driftStart) / m_driftEvery;
+    return m_statsStep + static_cast<int>(drifted % 1'000'000'000);
+}
+
+void ServiceState::startDrift(std::chrono::milliseconds every) {
+    m_driftEvery = every;
+    m_driftStart = std::chrono::steady_clock::now();
+}
+
 const UserState* ServiceState::findUser(const Text& key) const {
     const auto it = m_users.find(key);
     return it == m_users.end() ? nullptr : &it->second;
@@ -83,6 +96,7 @@ std::optional<std::pair<Text, Text>> ServiceState::findStatsFile(const Text& fil
 void ServiceState::clear() {
     m_users.clear();
     m_statsStep = 0;
+    m_driftEvery = std::chrono::milliseconds(0);
     ++m_revision;
 }
 

@@ -4,6 +4,7 @@
 
 #include "sim/simulator.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -44,8 +45,14 @@ public:
     // The user key and pool whose statistics file has this name (without ".txt").
     std::optional<std::pair<Text, Text>> findStatsFile(const Text& fileName) const;
 
-    int statsStep() const { return m_statsStep; }
+    // The statistics' step: the steps advanced plus, while drifting, one per drift interval
+    // passed since the drift began.
+    int statsStep() const;
     void advanceStatistics(int steps) { m_statsStep += steps; }
+    // Drift: the generated counters move on by themselves, one step every `every`, and the
+    // counts of ports with a number and with a signal wander on a slow wave (statistics.h).
+    void startDrift(std::chrono::milliseconds every);
+    bool drifting() const { return m_driftEvery.count() > 0; }
     void clear();
 
     const std::map<Text, UserState>& users() const { return m_users; }
@@ -53,6 +60,8 @@ public:
 private:
     std::map<Text, UserState> m_users;
     int m_statsStep = 0;
+    std::chrono::milliseconds m_driftEvery{0};
+    std::chrono::steady_clock::time_point m_driftStart;
     // File name -> (key, pool), rebuilt when the pools changed since it was made.
     mutable std::map<Text, std::pair<Text, Text>> m_statsFiles;
     mutable std::uint64_t m_statsFilesRevision = ~std::uint64_t{0};

@@ -1,13 +1,22 @@
 #include "sim/statistics.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace sim {
 
 namespace {
 
 constexpr int kCycle = 20;
+constexpr int kDriftSlowdown = 30;
+
+// middle + swing * sin(2 pi step / period), rounded.
+int wave(int step, int middle, int swing, int period) {
+    const double turn = 2 * std::numbers::pi * (step % period) / period;
+    return middle + static_cast<int>(std::lround(swing * std::sin(turn)));
+}
 
 // FNV-1a: a port's stable traits come from its name, so a record is the same on every run.
 std::uint32_t nameHash(std::string_view name) {
@@ -21,8 +30,12 @@ std::uint32_t nameHash(std::string_view name) {
 
 } // namespace
 
-Text derivedStatsRecord(const PoolState& pool, int step) {
-    const int phase = ((step % (kCycle + 1)) + kCycle + 1) % (kCycle + 1);
+Text derivedStatsRecord(const PoolState& pool, int step, bool drifting) {
+    const int cycleStep = drifting ? step / kDriftSlowdown : step;
+    const int phase = ((cycleStep % (kCycle + 1)) + kCycle + 1) % (kCycle + 1);
+    // Percent of ports (by their own trait) without a readable number, and without a signal.
+    const int unreadable = drifting ? wave(step, 2, 2, 500) : 0;
+    const int signalLost = drifting ? wave(step, 10, 8, 720) : 0;
     std::array<long long, 12> f{};
     f[0] = static_cast<long long>(pool.slots.size());
     for (const auto& s : pool.slots) {
@@ -32,12 +45,12 @@ Text derivedStatsRecord(const PoolState& pool, int step) {
         }
         ++f[1];
         const auto h = nameHash(s.slot);
-        if (h % 10 == 0) {
+        if (h % 10 == 0 || static_cast<int>((h >> 19) % 100) < unreadable) {
             ++f[4];
             continue;
         }
         ++f[3];
-        if (h % 7 != 0) {
+        if (h % 7 != 0 && static_cast<int>((h >> 11) % 100) >= signalLost) {
             ++f[5];
         }
         if (h % 13 == 0) {
@@ -61,8 +74,8 @@ Text derivedStatsRecord(const PoolState& pool, int step) {
     return out;
 }
 
-Text statsRecordFor(const PoolState& pool, int step) {
-    return pool.statsRecord ? *pool.statsRecord : derivedStatsRecord(pool, step);
+Text statsRecordFor(const PoolState& pool, int step, bool drifting) {
+    return pool.statsRecord ? *pool.statsRecord : derivedStatsRecord(pool, step, drifting);
 }
 
 } // namespace sim

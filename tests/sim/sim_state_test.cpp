@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <set>
+#include <sstream>
 
 namespace {
 
@@ -99,6 +101,40 @@ TEST(SimDemo, ServesTheDemoUserAndTheRefusedKey) {
     EXPECT_NE(std::find(pools.begin(), pools.end(), gbk("深圳")), pools.end());
     EXPECT_FALSE(sim.pendingPorts("demo-key").empty());
     EXPECT_TRUE(sim.pools("banned-key").empty());
+}
+
+TEST(SimScenario, DriftMovesNumbersAndSignalsOnSlowWavesWithinThePoolsPorts) {
+    sim::Simulator sim;
+    std::string message;
+    EXPECT_FALSE(sim.loadScenarioText("drift 0\n", &message));
+    EXPECT_EQ(message, "line 1: drift needs seconds from 1 to 86400: 0");
+    // A day a step: within the test only advanceStatistics moves it.
+    ASSERT_TRUE(sim.loadScenarioText("pool k P 400\ndrift 86400\n", &message)) << message;
+    const auto fields = [&] {
+        std::vector<long long> f;
+        std::stringstream record(sim.statsRecord("k", "P"));
+        for (std::string field; std::getline(record, field, '-');) {
+            f.push_back(std::stoll(field));
+        }
+        return f;
+    };
+    std::set<long long> numbers;
+    std::set<long long> signals;
+    std::vector<long long> before = fields();
+    for (int step = 1; step <= 720; ++step) {
+        sim.advanceStatistics(1);
+        const std::vector<long long> f = fields();
+        ASSERT_EQ(f.size(), 12u);
+        EXPECT_EQ(f[3] + f[4], f[1]) << "has a number + unreadable = with a card, step " << step;
+        EXPECT_LE(f[5], f[3]) << "a signal only where a number is, step " << step;
+        // Slow: a few ports a step, never a jump.
+        EXPECT_LE(std::abs(f[5] - before[5]), 12) << step;
+        numbers.insert(f[3]);
+        signals.insert(f[5]);
+        before = f;
+    }
+    EXPECT_GE(numbers.size(), 3u);
+    EXPECT_GE(signals.size(), 10u);
 }
 
 TEST(SimCommandLine, ReadsEveryOptionAndRejectsBadOnes) {
