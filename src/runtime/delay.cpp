@@ -81,13 +81,13 @@ bool responsiveDelay(std::chrono::milliseconds length) {
     }
 }
 
-void processPendingEvents() {
+bool processPendingEvents() {
     // A GUI toolkit on this thread dispatches the native messages along with its own events.
     if (EventPump* pump = pumpForThisThread()) {
         pump->processPendingEvents();
-        return;
+        return true;
     }
-    dispatchNativeEvents();
+    return dispatchNativeEvents();
 }
 
 } // namespace runtime

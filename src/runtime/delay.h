@@ -40,7 +40,9 @@ bool responsiveDelay(std::chrono::milliseconds length);
 // codes count as 0.
 bool responsiveDelay(std::int64_t amount, int unit = 0);
 
-// One pass over the calling thread's pending events; nothing on a thread without a pump.
-void processPendingEvents();
+// One pass over the calling thread's pending events; nothing on a thread without a pump. False
+// when it surely dispatched nothing (an empty native queue), so a second pass right away would
+// find nothing either.
+bool processPendingEvents();
 
 } // namespace runtime

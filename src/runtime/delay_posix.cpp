@@ -8,6 +8,8 @@ void waitWithoutPump(std::chrono::milliseconds timeout) {
     std::this_thread::sleep_for(timeout);
 }
 
-void dispatchNativeEvents() {}
+bool dispatchNativeEvents() {
+    return false;
+}
 
 } // namespace runtime

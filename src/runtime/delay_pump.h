@@ -16,7 +16,8 @@ std::int64_t delayMilliseconds(std::int64_t amount, int unit);
 // that also wakes for the thread's native messages and dispatches them.
 void waitWithoutPump(std::chrono::milliseconds timeout);
 
-// Dispatches the thread's waiting native messages (Windows); nothing elsewhere.
-void dispatchNativeEvents();
+// Dispatches the thread's waiting native messages (Windows); nothing elsewhere. True when it
+// dispatched any.
+bool dispatchNativeEvents();
 
 } // namespace runtime

@@ -23,17 +23,20 @@ void waitWithoutPump(std::chrono::milliseconds timeout) {
     }
 }
 
-void dispatchNativeEvents() {
+bool dispatchNativeEvents() {
     MSG message;
+    bool dispatched = false;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             // Leave the quit request for the thread's own message loop.
             PostQuitMessage(static_cast<int>(message.wParam));
-            return;
+            return dispatched;
         }
         TranslateMessage(&message);
         DispatchMessageW(&message);
+        dispatched = true;
     }
+    return dispatched;
 }
 
 } // namespace runtime

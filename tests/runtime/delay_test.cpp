@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -74,6 +78,18 @@ TEST_F(PumpInstalled, OtherThreadsSleepWithoutTouchingThePump) {
     worker.join();
     EXPECT_EQ(pump.m_waits.load(), 0);
     EXPECT_EQ(pump.m_passes.load(), 0);
+}
+
+TEST(NativeEvents, APassSaysWhetherItDispatchedAnythingSoEmptyQueuesEndTheRequestsPasses) {
+    std::thread worker([] {
+        EXPECT_FALSE(runtime::processPendingEvents()) << "nothing waits on a fresh thread";
+#ifdef _WIN32
+        ASSERT_TRUE(PostThreadMessageW(GetCurrentThreadId(), WM_APP, 0, 0));
+        EXPECT_TRUE(runtime::processPendingEvents());
+        EXPECT_FALSE(runtime::processPendingEvents());
+#endif
+    });
+    worker.join();
 }
 
 } // namespace
