@@ -61,6 +61,12 @@ TrendWindow::TrendWindow(QWidget* parent, TrendWindowOptions options)
     : QWidget(parent, Qt::Window), m_options(std::move(options)), m_reader(m_options.historyPath),
       m_chart(new TrendChart(this)), m_spans(new QButtonGroup(this)), m_poll(new QTimer(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A window does not take its parent's font by itself: the main window's names the Chinese
+    // families (Wine's default font has no Chinese glyphs).
+    setAttribute(Qt::WA_WindowPropagation);
+    if (parent != nullptr) {
+        setFont(parent->font());
+    }
     setWindowTitle(fromUtf8("趋势 - ") + toQString(m_options.pool));
     resize(960, 560);
 
