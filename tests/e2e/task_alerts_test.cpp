@@ -187,6 +187,24 @@ TEST_F(TaskAlertsTest, SearchListsPortsOfEveryPoolAndEscapeBringsThePoolBack) {
     EXPECT_TRUE(box->text().isEmpty());
     EXPECT_TRUE(ports->isColumnHidden(3));
     EXPECT_EQ(portQueries(), 1);
+
+    // A listing of the pool's own ends the search, even one still waiting for the typing pause:
+    // the box empties, the pool column goes, and nothing searches again afterwards.
+    m_sim->setSlots(kKey, "A1", {{.slot = "A1-07", .iccid = ""}});
+    for (const auto& [listing, firstRow] :
+         {std::pair<std::string_view, std::string_view>{"查看最新任务", "A1.01"},
+          {"查看没插好端口", "A1-07"}}) {
+        QTest::keyClicks(box, QStringLiteral("b2."));
+        ASSERT_TRUE(pumpUntil([&] { return !ports->isColumnHidden(3); })) << listing;
+        QTest::keyClicks(box, QStringLiteral("0"));
+        choose(controls::kDeviceMenu, listing);
+        ASSERT_TRUE(pumpUntil([&] { return box->text().isEmpty(); })) << listing;
+        QTest::qWait(400); // longer than the typing pause
+        EXPECT_TRUE(ports->isColumnHidden(3)) << listing;
+        EXPECT_EQ(window.rowCount(controls::kPortList), 1) << listing;
+        EXPECT_EQ(window.cellText(controls::kPortList, 0, 0), firstRow) << listing;
+    }
+    EXPECT_EQ(portQueries(), 2) << "查看最新任务 asked for A1's ports";
 }
 
 } // namespace
