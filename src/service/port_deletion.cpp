@@ -153,8 +153,8 @@ void reportPulledPorts(Session& session, const DeletionBatch& batch) {
         removeRows(window, rows, confirmed);
         forgetReportedPorts(session, rows, listed, confirmed);
         if (listEnded && confirmed == taken && confirmed > 0) {
-            // Only a repeat of lines already confirmed failed: every port was reported, so the
-            // pool's mark goes with its rows.
+            // Only a repeat of lines already confirmed failed: every port was reported, and the
+            // marks of their pools went above.
             window.writeLine(controls::kLogPanel, repeatFailedLine(confirmed, reply));
         } else {
             window.writeLine(controls::kLogPanel,
