@@ -5,6 +5,8 @@
 #include "service/requests.h"
 
 #include <algorithm>
+#include <map>
+#include <optional>
 #include <vector>
 
 namespace service {
@@ -71,14 +73,41 @@ void removeRows(runtime::Window& window, const runtime::RowTexts& rows, std::siz
     }
 }
 
-void clearPoolMark(runtime::Window& window, std::string_view firstName) {
-    const runtime::TextList pieces = runtime::splitText(firstName, ".");
-    if (pieces.size() < 2) {
-        return;
+// The pool a port is listed under: the part of its name before the first "."; a name without
+// "." names no pool.
+std::optional<std::string_view> namedPool(std::string_view port) {
+    const std::size_t dot = port.find('.');
+    return dot == std::string_view::npos ? std::nullopt : std::optional(port.substr(0, dot));
+}
+
+// A pool's mark goes once every one of its listed rows was confirmed: a pool's own list loses it
+// when the whole list was reported, search results span several pools and each pool goes by its
+// own rows.
+void clearMarksOfReportedPools(runtime::Window& window, const runtime::RowTexts& rows,
+                               std::size_t listed, std::size_t confirmed) {
+    std::map<std::string_view, std::size_t, std::less<>> lastRowOfPool;
+    for (std::size_t index = 0; index < listed; ++index) {
+        if (const std::optional<std::string_view> pool = namedPool(rows.cell(index, 0))) {
+            lastRowOfPool.insert_or_assign(*pool, index);
+        }
     }
-    const int row = window.findRow(controls::kDeviceList, pieces[0]);
-    if (row >= 0) {
-        window.setCellText(controls::kDeviceList, row, 1, {});
+    for (const auto& [pool, lastRow] : lastRowOfPool) {
+        if (lastRow < confirmed) {
+            const int row = window.findRow(controls::kDeviceList, pool);
+            if (row >= 0) {
+                window.setCellText(controls::kDeviceList, row, 1, {});
+            }
+        }
+    }
+}
+
+// The confirmed rows are no longer pending: their pools' marks go where every row of the pool was
+// confirmed, and the snapshot forgets them, so a search does not find them again before 刷新.
+void forgetReportedPorts(Session& session, const runtime::RowTexts& rows, std::size_t listed,
+                         std::size_t confirmed) {
+    clearMarksOfReportedPools(session.window(), rows, listed, confirmed);
+    if (confirmed > 0) {
+        session.snapshot().forgetPorts(rows, confirmed);
     }
 }
 
@@ -106,8 +135,11 @@ void reportPulledPorts(Session& session, const DeletionBatch& batch) {
     const runtime::RowTexts& rows = batch.rows;
     window.setDisabled(controls::kPortList, true);
     Text body;
-    Text statusAndTime; // one buffer for every row's "status-time"
-    const std::string_view firstName = rows.cell(0, 0);
+    Text statusAndTime;     // one buffer for every row's "status-time"
+    std::size_t listed = 0; // the rows up to the first one without a name
+    while (listed < rows.rows() && !rows.cell(listed, 0).empty()) {
+        ++listed;
+    }
     std::size_t taken = 0;
     std::size_t confirmed = 0;
     bool listEnded = false;
@@ -119,10 +151,10 @@ void reportPulledPorts(Session& session, const DeletionBatch& batch) {
             return true;
         }
         removeRows(window, rows, confirmed);
+        forgetReportedPorts(session, rows, listed, confirmed);
         if (listEnded && confirmed == taken && confirmed > 0) {
-            // Only a repeat of lines already confirmed failed: every port was reported, so the
-            // pool's mark goes with its rows.
-            clearPoolMark(window, firstName);
+            // Only a repeat of lines already confirmed failed: every port was reported, and the
+            // marks of their pools went above.
             window.writeLine(controls::kLogPanel, repeatFailedLine(confirmed, reply));
         } else {
             window.writeLine(controls::kLogPanel,
@@ -169,7 +201,7 @@ void reportPulledPorts(Session& session, const DeletionBatch& batch) {
         }
     }
     removeRows(window, rows, confirmed);
-    clearPoolMark(window, firstName);
+    forgetReportedPorts(session, rows, listed, confirmed);
     window.setDisabled(controls::kPortList, false);
 }
 

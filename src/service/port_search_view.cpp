@@ -39,6 +39,10 @@ void showSearchResults(runtime::Window& window, const Snapshot& snapshot, std::s
     showPortCount(window);
 }
 
+void endPortSearch(runtime::Window& window) {
+    window.setText(controls::kSearchBox, {});
+}
+
 void showSelectedPoolPorts(runtime::Window& window, const Snapshot& snapshot) {
     const int selected = window.selectedRow(controls::kDeviceList);
     window.deleteAllRows(controls::kPortList);

@@ -19,6 +19,10 @@ void rememberEveryPoolsPorts(Snapshot& snapshot, const PortRows& ports);
 // The ports of every pool whose name or status holds needle, pool by pool; 端口数量 counts them.
 void showSearchResults(runtime::Window& window, const Snapshot& snapshot, std::string_view needle);
 
+// A listing of the port list's own (查看最新任务, 查看没插好端口) ends any search: the box is
+// emptied, which hides the pool column and searches nothing again.
+void endPortSearch(runtime::Window& window);
+
 // The selected pool's last query, as 查看最新任务 showed it (an empty list when it has none).
 void showSelectedPoolPorts(runtime::Window& window, const Snapshot& snapshot);
 

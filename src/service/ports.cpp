@@ -1,6 +1,7 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "service/operations.h"
+#include "service/port_search_view.h"
 
 namespace service {
 
@@ -40,6 +41,7 @@ void listPorts(Session& session) {
         window.setDisabled(controls::kPortList, false);
         return;
     }
+    endPortSearch(window);
     window.deleteAllRows(controls::kPortList);
     for (std::size_t index = 0; index < ports->size(); ++index) {
         appendPortRow(window, ports->at(index));

@@ -1,6 +1,7 @@
 #include "runtime/codepage.h"
 #include "runtime/controls.h"
 #include "service/operations.h"
+#include "service/port_search_view.h"
 
 namespace service {
 
@@ -15,6 +16,7 @@ void listUnseatedSlots(Session& session) {
                          requestFailedLine(runtime::gbk("查看没插好端口"), slots.error()));
         return; // the list keeps what it showed
     }
+    endPortSearch(window);
     window.deleteAllRows(controls::kPortList);
     const Text hint = runtime::gbk("未检测到卡，请检查此端口插卡状态！");
     for (const SlotRow& slot : *slots) {

@@ -1,5 +1,7 @@
 #include "service/snapshot.h"
 
+#include <unordered_map>
+
 namespace service {
 
 void Snapshot::addPools(const std::vector<Text>& pools) {
@@ -21,6 +23,40 @@ std::optional<Snapshot::PortQuery> Snapshot::portQuery(std::string_view pool) co
     const std::lock_guard lock(m_mutex);
     const auto found = m_portQueries.find(pool);
     return found == m_portQueries.end() ? std::nullopt : std::optional(found->second);
+}
+
+void Snapshot::forgetPorts(const runtime::RowTexts& ports, std::size_t count) {
+    std::unordered_multimap<std::string_view, std::size_t> byName;
+    byName.reserve(count);
+    for (std::size_t index = 0; index < count; ++index) {
+        byName.emplace(ports.cell(index, 0), index);
+    }
+    const auto reported = [&](const PortRows::View& port) {
+        const auto [first, last] = byName.equal_range(port.name);
+        for (auto found = first; found != last; ++found) {
+            if (ports.cell(found->second, 1) == port.status &&
+                ports.cell(found->second, 2) == port.time) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const std::lock_guard lock(m_mutex);
+    for (auto& [pool, query] : m_portQueries) {
+        PortRows kept;
+        bool changed = false;
+        for (std::size_t row = 0; row < query.rows.size(); ++row) {
+            const PortRows::View port = query.rows.at(row);
+            if (reported(port)) {
+                changed = true;
+            } else {
+                kept.add(port.name, port.status, port.time);
+            }
+        }
+        if (changed) {
+            query.rows = std::move(kept);
+        }
+    }
 }
 
 void Snapshot::setStatistics(const PoolStatistics& statistics) {

@@ -27,6 +27,9 @@ public:
 
     void setPortQuery(std::string_view pool, PortQuery query);
     std::optional<PortQuery> portQuery(std::string_view pool) const;
+    // The first `count` of these name, status, time rows leave every pool's last query: the
+    // service was told of them, so they are no longer pending.
+    void forgetPorts(const runtime::RowTexts& ports, std::size_t count);
 
     void setStatistics(const PoolStatistics& statistics);
     std::optional<PoolStatistics> statistics(std::string_view pool) const;

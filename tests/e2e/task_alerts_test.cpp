@@ -5,6 +5,7 @@
 #include "app/auto_check.h"
 #include "app/led_panel.h"
 #include "app/operator_aids.h"
+#include "app/qt_translation.h"
 #include "app/qt_window.h"
 #include "app/tab_control.h"
 #include "app/task_notice.h"
@@ -15,10 +16,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 
@@ -57,6 +63,49 @@ protected:
     }
 
     const std::string kKey = "alerts-key";
+
+    // 导出CSV… on the listed results, the GBK type chosen in the save dialog, whose two types are
+    // saved as a screenshot with the type list open.
+    void exportResultsAsGbk() {
+        const QString file = m_folder.filePath(QStringLiteral("results.csv"));
+        const auto qtInChinese = app::installQtTranslation(); // as the client starts
+        bool saw = false;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr || saw) {
+                return;
+            }
+            saw = true;
+            dialog->setDirectory(m_folder.path());
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_NE(name, nullptr);
+            name->setText(QStringLiteral("results.csv"));
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            ASSERT_NE(types, nullptr);
+            EXPECT_EQ(types->count(), 2);
+            types->showPopup();
+            QTest::qWait(100);
+            const QRect area =
+                dialog->frameGeometry().united(types->view()->window()->frameGeometry());
+            EXPECT_TRUE(
+                dialog->screen()
+                    ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                    .save(e2e::artifactsFolder() + QStringLiteral("/csv-1-save-dialog.png")));
+            types->hidePopup();
+            dialog->selectNameFilter(QStringLiteral("CSV GBK (*.csv)"));
+            static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, through QDialog
+        });
+        driver.start(50);
+        choose(controls::kPortMenu, "导出CSV…");
+        ASSERT_TRUE(pumpUntil([&] { return saw && QFile::exists(file); }));
+        QFile written(file);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        const QByteArray bytes = written.readAll();
+        EXPECT_TRUE(bytes.contains("\r\nB2.01,") && bytes.contains(gbk("未做TG").c_str()))
+            << "GBK, no byte order mark: " << bytes.left(40).toHex().toStdString();
+        EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
+    }
 };
 
 TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseTheNoticeInTheWindowWhereNoTrayExists) {
@@ -178,6 +227,9 @@ TEST_F(TaskAlertsTest, SearchListsPortsOfEveryPoolAndEscapeBringsThePoolBack) {
     EXPECT_EQ(window.text(controls::kPortCountLabel), gbk("端口数量：2"));
     EXPECT_EQ(portQueries(), 1) << "a search sends nothing";
     screenshot(QStringLiteral("search-"), QStringLiteral("1-results"));
+#ifndef Q_OS_WIN // Windows shows its own save dialog, not a Qt widget a test can drive
+    exportResultsAsGbk();
+#endif
 
     QTest::keyClick(box, Qt::Key_Escape);
     ASSERT_TRUE(pumpUntil([&] {
@@ -187,6 +239,24 @@ TEST_F(TaskAlertsTest, SearchListsPortsOfEveryPoolAndEscapeBringsThePoolBack) {
     EXPECT_TRUE(box->text().isEmpty());
     EXPECT_TRUE(ports->isColumnHidden(3));
     EXPECT_EQ(portQueries(), 1);
+
+    // A listing of the pool's own ends the search, even one still waiting for the typing pause:
+    // the box empties, the pool column goes, and nothing searches again afterwards.
+    m_sim->setSlots(kKey, "A1", {{.slot = "A1-07", .iccid = ""}});
+    for (const auto& [listing, firstRow] :
+         {std::pair<std::string_view, std::string_view>{"查看最新任务", "A1.01"},
+          {"查看没插好端口", "A1-07"}}) {
+        QTest::keyClicks(box, QStringLiteral("b2."));
+        ASSERT_TRUE(pumpUntil([&] { return !ports->isColumnHidden(3); })) << listing;
+        QTest::keyClicks(box, QStringLiteral("0"));
+        choose(controls::kDeviceMenu, listing);
+        ASSERT_TRUE(pumpUntil([&] { return box->text().isEmpty(); })) << listing;
+        QTest::qWait(400); // longer than the typing pause
+        EXPECT_TRUE(ports->isColumnHidden(3)) << listing;
+        EXPECT_EQ(window.rowCount(controls::kPortList), 1) << listing;
+        EXPECT_EQ(window.cellText(controls::kPortList, 0, 0), firstRow) << listing;
+    }
+    EXPECT_EQ(portQueries(), 2) << "查看最新任务 asked for A1's ports";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "http/messages.h"
 #include "service/codec.h"
 #include "service/operations.h"
+#include "service/port_search_view.h"
 
 #include <gmock/gmock.h>
 
@@ -181,6 +182,46 @@ TEST_F(PortDeletionTest, AFailedRepeatAfterEveryRowWasConfirmedClearsRowsAndMark
     EXPECT_THAT(m_window.lines(controls::kLogPanel),
                 ElementsAre(gbk("已拔出清除：500 个端口均已上报，之后重复的上报请求失败：") +
                             http::failureMessage(http::Failure::NoResponse)));
+}
+
+// Search results span pools: the wire is a pool list's, and each pool goes by its own rows. The
+// service confirms the first 500 rows (every A1 port) and then goes away before the B2 ones.
+TEST_F(PortDeletionTest, SearchResultsOverTwoPoolsClearWhatEachPoolHadConfirmed) {
+    const Text mark = gbk("有新任务，请处理");
+    service::Snapshot& snapshot = m_session->snapshot();
+    snapshot.addPools({"A1", "B2", "C3"});
+    service::PortRows pending;
+    for (int i = 0; i < 500; ++i) {
+        pending.add(runtime::concat({"A1.", runtime::toText(i)}), "", "");
+    }
+    for (int i = 0; i < 100; ++i) {
+        pending.add(runtime::concat({"B2.", runtime::toText(i)}), "", "");
+    }
+    pending.add("C3-1", "", ""); // no "." in its name: not found by the search below
+    service::rememberEveryPoolsPorts(snapshot, pending);
+    for (const auto* pool : {"A1", "B2", "C3"}) {
+        m_window.setCellText(controls::kDeviceList, m_window.appendRow(controls::kDeviceList, pool),
+                             1, mark);
+    }
+    service::showSearchResults(m_window, snapshot, ".");
+    ASSERT_EQ(m_window.rowCount(controls::kPortList), 600);
+    refuse(sim::Endpoint::DeleteBatch, 1);
+
+    service::deletePortsInBatches(*m_session);
+
+    ASSERT_EQ(linesPerRequest(), (std::vector<int>{500, 0})) << "a refused one leaves no body";
+    EXPECT_EQ(requests(sim::Endpoint::DeleteBatch)[0].body.rfind("A1.0|%2D\r\nA1.1|%2D\r\n", 0),
+              0U);
+    EXPECT_THAT(column(controls::kDeviceList, 1), ElementsAre("", mark, mark));
+    const std::vector<Text> left = column(controls::kPortList, 0);
+    ASSERT_THAT(left, SizeIs(100));
+    EXPECT_EQ(left.front(), "B2.0");
+
+    // The reported ports are no longer pending: searching again finds the B2 ones only.
+    service::showSearchResults(m_window, snapshot, ".");
+    EXPECT_EQ(column(controls::kPortList, 0), left);
+    EXPECT_THAT(snapshot.portQuery("A1")->rows.toVector(), IsEmpty());
+    EXPECT_THAT(snapshot.portQuery("C3")->rows.toVector(), SizeIs(1));
 }
 
 TEST_F(PortDeletionTest, AFailedFirstRequestRemovesNothing) {
