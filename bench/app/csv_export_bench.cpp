@@ -3,6 +3,7 @@
 //
 //   pooldesk_bench_app_csv_export [--rows 100000] [--runs 5]
 
+#include "../offscreen_platform.h"
 #include "../process_memory.h"
 #include "../service/bench_args.h"
 #include "app/csv_export.h"
@@ -19,9 +20,7 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    benchsupport::offscreenUnlessNamed();
     QApplication application(argc, argv);
     const int rows = benchargs::sizeOption(argc, argv, "rows", 100000);
     const int runs = benchargs::sizeOption(argc, argv, "runs", 5);

@@ -22,6 +22,7 @@ sim::PoolState poolWithPorts(int ports) {
 
 } // namespace
 
+#include "../offscreen_platform.h"
 #include "../process_memory.h"
 #include "../service/bench_args.h"
 #include "app/trend_window.h"
@@ -52,9 +53,7 @@ double millisecondsSince(Steady::time_point start) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    benchsupport::offscreenUnlessNamed();
     QApplication application(argc, argv);
     const int days = benchargs::sizeOption(argc, argv, "days", 30);
     const int ports = benchargs::sizeOption(argc, argv, "ports", 400);

@@ -13,6 +13,7 @@
 #include "test_support/memory_window.h"
 
 #ifdef POOLDESK_BENCH_WITH_APP
+#include "../offscreen_platform.h"
 #include "app/main_window.h"
 
 #include <QApplication>
@@ -36,9 +37,7 @@ class Bench final {
 public:
     Bench(int& argc, char** argv) {
 #ifdef POOLDESK_BENCH_WITH_APP
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
+        benchsupport::offscreenUnlessNamed();
         m_app = std::make_unique<QApplication>(argc, argv);
 #else
         (void)argc;

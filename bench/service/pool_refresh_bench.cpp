@@ -16,6 +16,7 @@
 #include <memory>
 
 #ifdef POOLDESK_BENCH_WITH_APP
+#include "../offscreen_platform.h"
 #include "app/main_window.h"
 
 #include <QApplication>
@@ -90,9 +91,7 @@ double benchQtWindow(int run) {
 
 int main(int argc, char** argv) {
 #ifdef POOLDESK_BENCH_WITH_APP
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    benchsupport::offscreenUnlessNamed();
     QApplication application(argc, argv);
 #endif
     g_pools = benchargs::sizeOption(argc, argv, "pools", g_pools);

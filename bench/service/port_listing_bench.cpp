@@ -22,6 +22,7 @@
 #include <string_view>
 
 #ifdef POOLDESK_BENCH_WITH_APP
+#include "../offscreen_platform.h"
 #include "app/main_window.h"
 
 #include <QAbstractItemView>
@@ -175,9 +176,7 @@ std::string pendingPortsScenario() {
 
 int main(int argc, char** argv) {
 #ifdef POOLDESK_BENCH_WITH_APP
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    benchsupport::offscreenUnlessNamed();
     QApplication application(argc, argv);
 #endif
     g_ports = benchargs::sizeOption(argc, argv, "ports", g_ports);

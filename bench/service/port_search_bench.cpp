@@ -14,6 +14,7 @@
 #include <vector>
 
 #ifdef POOLDESK_BENCH_WITH_APP
+#include "../offscreen_platform.h"
 #include "app/main_window.h"
 #include "app/qt_window.h"
 #include "runtime/controls.h"
@@ -119,9 +120,7 @@ void benchFillingThePortList(const std::vector<service::PoolPorts>& pools) {
 
 int main(int argc, char** argv) {
 #ifdef POOLDESK_BENCH_WITH_APP
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    benchsupport::offscreenUnlessNamed();
     QApplication application(argc, argv);
 #endif
     g_ports = benchargs::sizeOption(argc, argv, "ports", g_ports);
