@@ -19,9 +19,10 @@ if [ "${1:-}" != "--demo" ]; then
   # The Windows build: MinGW-w64 (posix threads), GoogleTest's sources built for it, Wine and a
   # virtual X display to run its tests; wixl and msitools for the Windows installer; clang 19 and
   # its runtime for the fuzzers (the first of Debian 12's clangs that compiles C++23's
-  # std::expected from its standard library).
+  # std::expected from its standard library); trayer, a system tray for the virtual display, so
+  # that the new-task balloon is tested too.
   packages+=(g++-mingw-w64-x86-64 googletest wine wine64 xvfb xauth clang-format clang-19
-             libclang-rt-19-dev wixl msitools)
+             libclang-rt-19-dev wixl msitools trayer)
 fi
 
 missing=()
