@@ -56,9 +56,14 @@ protected:
         item->trigger();
     }
 
-    // The run on a display with a system tray (cmake/with-tray.sh) expects the balloon.
+    // Windows always has a system tray (under Wine too), and so has the run on a display with
+    // one (cmake/with-tray.sh): there the notice is a balloon.
     static bool trayExpected() {
+#ifdef _WIN32
+        static const bool expected = true;
+#else
         static const bool expected = qEnvironmentVariableIsSet("POOLDESK_TRAY_EXPECTED");
+#endif
         if (expected) {
             pumpUntil([] { return QSystemTrayIcon::isSystemTrayAvailable(); }, 5000);
         }
@@ -189,7 +194,8 @@ TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseANoticeThatListsThePoolWhe
                                              QStringLiteral("/alerts-1-balloon.png")));
             QTest::mouseClick(balloon, Qt::LeftButton, {}, balloon->rect().center());
         } else {
-            emit tray->messageClicked(); // the platform's own balloon: no widget to click
+            // Windows shows its own balloon, which is no widget of ours to click.
+            emit tray->messageClicked();
         }
     } else {
         ASSERT_NE(text, nullptr);
@@ -230,10 +236,6 @@ TEST_F(TaskAlertsTest, PortsAddedBetweenTwoChecksRaiseANoticeThatListsThePoolWhe
     choose(controls::kDeviceMenu, "重新登录");
     ASSERT_TRUE(pumpUntil([&] { return m_mainWindow->signedInKey().empty(); }));
     EXPECT_FALSE(check->checkNow());
-    if (inTray && !trayExpected()) {
-        GTEST_SKIP() << "a system tray exists here: the notice went to its balloon (clicked "
-                        "above), so the in-window notice did not run";
-    }
 }
 
 } // namespace
