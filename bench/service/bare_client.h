@@ -6,6 +6,8 @@
 #include <string>
 
 #ifdef _WIN32
+#include "bare_winhttp_async.h"
+
 #include <windows.h>
 #include <winhttp.h>
 #else
@@ -17,6 +19,7 @@ namespace bench {
 #ifdef _WIN32
 
 inline constexpr const char* kFloorName = "bare WinHTTP loop";
+inline constexpr const char* kAsyncFloorName = "bare asynchronous WinHTTP loop";
 
 class BareClient final {
 public:

@@ -1,7 +1,7 @@
 #pragma once
-// A second floor on Windows: the same GET over WinHTTP's asynchronous mode, as lean as it can
-// be (one event a step, set from WinHTTP's callback). The engine runs WinHTTP asynchronously so
-// that a stop ends a request at once; this floor tells what that mode costs by itself.
+// A second floor on Windows: the same requests over WinHTTP's asynchronous mode, as lean as it
+// can be (one event a step, set from WinHTTP's callback). The engine runs WinHTTP asynchronously
+// so that a stop ends a request at once; this floor tells what that mode costs by itself.
 
 #ifdef _WIN32
 
@@ -19,8 +19,8 @@ public:
     BareAsyncClient(const BareAsyncClient&) = delete;
     BareAsyncClient& operator=(const BareAsyncClient&) = delete;
 
-    // The body of url's reply (an ASCII URL).
-    std::string get(const std::string& url) {
+    // The body of url's reply (an ASCII URL); a POST of *postBody when given.
+    std::string request(const std::string& url, const std::string* postBody) {
         const std::wstring wideUrl(url.begin(), url.end());
         URL_COMPONENTS parts{};
         parts.dwStructSize = sizeof parts;
@@ -40,15 +40,16 @@ public:
         HINTERNET connection =
             session ? WinHttpConnect(session, host.c_str(), parts.nPort, 0) : nullptr;
         HINTERNET request =
-            connection ? WinHttpOpenRequest(connection, L"GET", object.c_str(), nullptr,
-                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
-                       : nullptr;
+            connection
+                ? WinHttpOpenRequest(connection, postBody ? L"POST" : L"GET", object.c_str(),
+                                     nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
+                : nullptr;
         if (request) {
             const DWORD_PTR self = reinterpret_cast<DWORD_PTR>(this);
             WinHttpSetOption(request, WINHTTP_OPTION_CONTEXT_VALUE, const_cast<DWORD_PTR*>(&self),
                              sizeof self);
             WinHttpSetStatusCallback(request, onStatus, WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0);
-            run(request);
+            run(request, postBody);
         }
         for (HINTERNET handle : {request, connection, session}) {
             if (handle) {
@@ -59,14 +60,18 @@ public:
     }
 
 private:
-    void run(HINTERNET request) {
+    void run(HINTERNET request, const std::string* postBody) {
+        const DWORD length = postBody ? static_cast<DWORD>(postBody->size()) : 0;
+        LPVOID body = postBody ? const_cast<char*>(postBody->data()) : WINHTTP_NO_REQUEST_DATA;
         if (!step([&] {
-                return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
-                                          WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
+                return WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, body, length,
+                                          length, 0);
             }) ||
             !step([&] { return WinHttpReceiveResponse(request, nullptr); })) {
             return;
         }
+        // Asked first how much there is, as the engine does: under Wine a read of more than
+        // that waits for the buffer to fill.
         for (;;) {
             if (!step([&] { return WinHttpQueryDataAvailable(request, nullptr); }) ||
                 m_available == 0) {
@@ -108,6 +113,7 @@ private:
             self->m_failed = true;
             break;
         case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
+        case WINHTTP_CALLBACK_STATUS_WRITE_COMPLETE:
         case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
             break;
         default:

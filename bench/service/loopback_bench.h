@@ -84,6 +84,11 @@ public:
     BareClient& bare() {
         return m_bare;
     }
+#ifdef _WIN32
+    BareAsyncClient& bareAsync() {
+        return m_bareAsync;
+    }
+#endif
 
     // Lets the GUI thread's timers run (the views follow their lists) for a moment.
     void processEvents() {
@@ -104,6 +109,9 @@ private:
     std::shared_ptr<service::Session> m_session;
     const char* m_windowName = "";
     BareClient m_bare;
+#ifdef _WIN32
+    BareAsyncClient m_bareAsync;
+#endif
 };
 
 } // namespace bench

@@ -93,7 +93,7 @@ double benchMemoryWindow(long& addedKilobytes) {
     return median(times);
 }
 
-double benchBare(bench::BareClient& client) {
+template <typename Client> double benchBare(Client& client) {
     const std::string url =
         service::serviceUrl(service::endpoints().netherlands, "/sinterface/port/get?ukey=" + kKey);
     std::vector<double> times;
@@ -199,6 +199,12 @@ int main(int argc, char** argv) {
     printFigure("listPorts, in-memory window", memoryWindow, "ms");
     printFigure((std::string(bench::kFloorName) + ": fetch + parse").c_str(), bare, "ms");
     printRatio("ratio in-memory / bare (under Wine, WinHTTP: target <= 1.3)", memoryWindow / bare);
+#ifdef _WIN32
+    bench::BareAsyncClient asyncClient;
+    const double bareAsync = benchBare(asyncClient);
+    printFigure((std::string(bench::kAsyncFloorName) + ": fetch + parse").c_str(), bareAsync, "ms");
+    printRatio("ratio in-memory / this floor", memoryWindow / bareAsync);
+#endif
     printFigure("resident memory added by a listing, in-memory window", memoryAdded / 1024.0, "MB");
 #ifdef POOLDESK_BENCH_WITH_APP
     const QtFigures qt = benchQtWindow();
