@@ -7,6 +7,7 @@
 
 #ifdef _WIN32
 #include "bare_winhttp_async.h"
+#include "bare_winhttp_request.h"
 
 #include <windows.h>
 #include <winhttp.h>
@@ -29,28 +30,9 @@ public:
 
     // The body of url's reply; a POST of *postBody when given.
     std::string request(const std::string& url, const std::string* postBody) {
-        const std::wstring wideUrl(url.begin(), url.end()); // the benchmarks' URLs are ASCII
-        URL_COMPONENTS parts{};
-        parts.dwStructSize = sizeof parts;
-        parts.dwHostNameLength = static_cast<DWORD>(-1);
-        parts.dwUrlPathLength = static_cast<DWORD>(-1);
-        parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-        if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts)) {
-            return {};
-        }
-        const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-        const std::wstring object = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                                    std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
         std::string reply;
-        HINTERNET session = WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY,
-                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-        HINTERNET connection =
-            session ? WinHttpConnect(session, host.c_str(), parts.nPort, 0) : nullptr;
-        HINTERNET request =
-            connection
-                ? WinHttpOpenRequest(connection, postBody ? L"POST" : L"GET", object.c_str(),
-                                     nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
-                : nullptr;
+        const BareWinHttpRequest opened(url, postBody != nullptr, 0);
+        HINTERNET request = opened.handle();
         const DWORD length = postBody ? static_cast<DWORD>(postBody->size()) : 0;
         LPVOID body = postBody ? const_cast<char*>(postBody->data()) : WINHTTP_NO_REQUEST_DATA;
         if (request &&
@@ -70,11 +52,6 @@ public:
                     break;
                 }
                 reply.resize(at + read);
-            }
-        }
-        for (HINTERNET handle : {request, connection, session}) {
-            if (handle) {
-                WinHttpCloseHandle(handle);
             }
         }
         return reply;

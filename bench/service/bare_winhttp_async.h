@@ -5,6 +5,8 @@
 
 #ifdef _WIN32
 
+#include "bare_winhttp_request.h"
+
 #include <windows.h>
 #include <winhttp.h>
 
@@ -21,40 +23,14 @@ public:
 
     // The body of url's reply (an ASCII URL); a POST of *postBody when given.
     std::string request(const std::string& url, const std::string* postBody) {
-        const std::wstring wideUrl(url.begin(), url.end());
-        URL_COMPONENTS parts{};
-        parts.dwStructSize = sizeof parts;
-        parts.dwHostNameLength = static_cast<DWORD>(-1);
-        parts.dwUrlPathLength = static_cast<DWORD>(-1);
-        parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-        if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts)) {
-            return {};
-        }
-        const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-        const std::wstring object = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                                    std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
         m_reply.clear();
-        HINTERNET session =
-            WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
-                        WINHTTP_NO_PROXY_BYPASS, WINHTTP_FLAG_ASYNC);
-        HINTERNET connection =
-            session ? WinHttpConnect(session, host.c_str(), parts.nPort, 0) : nullptr;
-        HINTERNET request =
-            connection
-                ? WinHttpOpenRequest(connection, postBody ? L"POST" : L"GET", object.c_str(),
-                                     nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, 0)
-                : nullptr;
-        if (request) {
+        const BareWinHttpRequest opened(url, postBody != nullptr, WINHTTP_FLAG_ASYNC);
+        if (HINTERNET request = opened.handle()) {
             const DWORD_PTR self = reinterpret_cast<DWORD_PTR>(this);
             WinHttpSetOption(request, WINHTTP_OPTION_CONTEXT_VALUE, const_cast<DWORD_PTR*>(&self),
                              sizeof self);
             WinHttpSetStatusCallback(request, onStatus, WINHTTP_CALLBACK_FLAG_ALL_COMPLETIONS, 0);
             run(request, postBody);
-        }
-        for (HINTERNET handle : {request, connection, session}) {
-            if (handle) {
-                WinHttpCloseHandle(handle);
-            }
         }
         return m_reply;
     }

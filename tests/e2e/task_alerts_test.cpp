@@ -174,13 +174,8 @@ protected:
             ASSERT_NE(types, nullptr);
             EXPECT_EQ(types->count(), 2);
             types->showPopup();
-            QTest::qWait(100);
-            const QRect area =
-                dialog->frameGeometry().united(types->view()->window()->frameGeometry());
-            EXPECT_TRUE(
-                dialog->screen()
-                    ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                    .save(e2e::artifactsFolder() + QStringLiteral("/csv-1-save-dialog.png")));
+            saveScreen(QStringLiteral("csv-1-save-dialog.png"),
+                       dialog->frameGeometry().united(types->view()->window()->frameGeometry()));
             types->hidePopup();
             dialog->selectNameFilter(QStringLiteral("CSV GBK (*.csv)"));
             static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, through QDialog
