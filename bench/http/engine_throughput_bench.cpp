@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -39,46 +40,46 @@ int main(int argc, char** argv) {
     http::Text status;
     http::HttpRequestEngine(url, 0, {}, nullptr, nullptr, {}, nullptr, false, {}, {}, {}, {}, {}, 0,
                             nullptr, &status); // warm-up, and the reply's status
-    // Engine and floor take turns in blocks, so a change in the machine's load while the
-    // benchmark runs weighs on both alike.
-    constexpr int kBlocks = 10;
+    // Engine and floors take turns in blocks, so a change in the machine's load while the
+    // benchmark runs weighs on all alike.
+    struct Contender {
+        std::function<bool()> request;
+        int answered = 0;
+        double seconds = 0;
+    };
     bench::BareClient bare;
-    int answered = 0;
-    int bareAnswered = 0;
-    double engineSeconds = 0;
-    double bareSeconds = 0;
+    Contender engine{[&] { return !http::HttpRequestEngine(url).empty(); }};
+    Contender floor{[&] { return !bare.request(url, nullptr).empty(); }};
+    std::vector<Contender*> contenders{&engine, &floor};
+#ifdef _WIN32
+    bench::BareAsyncClient bareAsync;
+    Contender asyncFloor{[&] { return !bareAsync.request(url, nullptr).empty(); }};
+    contenders.push_back(&asyncFloor);
+#endif
+    constexpr int kBlocks = 10;
     for (int block = 0; block < kBlocks; ++block) {
         const int count = requests / kBlocks + (block < requests % kBlocks ? 1 : 0);
-        engineSeconds += secondsOf([&] {
-            for (int i = 0; i < count; ++i) {
-                answered += http::HttpRequestEngine(url).empty() ? 0 : 1;
-            }
-        });
-        bareSeconds += secondsOf([&] {
-            for (int i = 0; i < count; ++i) {
-                bareAnswered += bare.request(url, nullptr).empty() ? 0 : 1;
-            }
-        });
+        for (Contender* contender : contenders) {
+            contender->seconds += secondsOf([&] {
+                for (int i = 0; i < count; ++i) {
+                    contender->answered += contender->request() ? 1 : 0;
+                }
+            });
+        }
     }
     std::printf("engine over %s: %d GETs (%d answered, first status \"%s\") in %.2f s: "
                 "%.0f requests/s\n",
-                transport, requests, answered, status.c_str(), engineSeconds,
-                requests / engineSeconds);
+                transport, requests, engine.answered, status.c_str(), engine.seconds,
+                requests / engine.seconds);
     std::printf("%s: %d GETs (%d answered) in %.2f s: %.0f requests/s\n", bench::kFloorName,
-                requests, bareAnswered, bareSeconds, requests / bareSeconds);
-    std::printf("engine / floor throughput: %.2f (target >= 0.85)\n", bareSeconds / engineSeconds);
+                requests, floor.answered, floor.seconds, requests / floor.seconds);
+    std::printf("engine / floor throughput: %.2f (target >= 0.85)\n",
+                floor.seconds / engine.seconds);
 #ifdef _WIN32
-    bench::BareAsyncClient bareAsync;
-    int asyncAnswered = 0;
-    const double asyncSeconds = secondsOf([&] {
-        for (int i = 0; i < requests; ++i) {
-            asyncAnswered += bareAsync.request(url, nullptr).empty() ? 0 : 1;
-        }
-    });
     std::printf("%s: %d GETs (%d answered) in %.2f s: %.0f "
                 "requests/s; engine / this floor: %.2f\n",
-                bench::kAsyncFloorName, requests, asyncAnswered, asyncSeconds,
-                requests / asyncSeconds, asyncSeconds / engineSeconds);
+                bench::kAsyncFloorName, requests, asyncFloor.answered, asyncFloor.seconds,
+                requests / asyncFloor.seconds, asyncFloor.seconds / engine.seconds);
 #endif
-    return answered == requests && bareAnswered == requests ? 0 : 1;
+    return engine.answered == requests && floor.answered == requests ? 0 : 1;
 }
