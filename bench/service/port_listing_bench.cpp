@@ -69,44 +69,38 @@ void printRatio(const char* what, double value) {
     std::printf("%-58s %10.2f\n", what, value);
 }
 
-double benchMemoryWindow(long& addedKilobytes) {
-    std::vector<double> times;
-    for (int run = 0; run < g_runs; ++run) {
-        runtime::MemoryWindow window;
-        window.setSelectedRow(controls::kDeviceList,
-                              window.appendRow(controls::kDeviceList, kPool));
-        const auto session =
-            service::Session::start(window, service::endpoints().netherlands, kKey);
-        const long before = residentKilobytes();
-        const auto start = Clock::now();
-        service::listPorts(*session);
-        times.push_back(millisecondsSince(start));
-        if (run == 0) {
-            addedKilobytes = residentKilobytes() - before;
-        }
-        if (window.text(controls::kPortCountLabel) !=
-            runtime::gbk("端口数量：") + std::to_string(g_ports)) {
-            std::fprintf(stderr, "in-memory listing is incomplete\n");
-            std::exit(1);
-        }
+// One listing through the in-memory window, in milliseconds; memory added when asked for.
+double listInMemoryWindow(long* addedKilobytes) {
+    runtime::MemoryWindow window;
+    window.setSelectedRow(controls::kDeviceList, window.appendRow(controls::kDeviceList, kPool));
+    const auto session = service::Session::start(window, service::endpoints().netherlands, kKey);
+    const long before = residentKilobytes();
+    const auto start = Clock::now();
+    service::listPorts(*session);
+    const double milliseconds = millisecondsSince(start);
+    if (addedKilobytes != nullptr) {
+        *addedKilobytes = residentKilobytes() - before;
     }
-    return median(times);
+    if (window.text(controls::kPortCountLabel) !=
+        runtime::gbk("端口数量：") + std::to_string(g_ports)) {
+        std::fprintf(stderr, "in-memory listing is incomplete\n");
+        std::exit(1);
+    }
+    return milliseconds;
 }
 
-template <typename Client> double benchBare(Client& client) {
+// One fetch and parse by a bare client, in milliseconds.
+template <typename Client> double fetchBare(Client& client) {
     const std::string url =
         service::serviceUrl(service::endpoints().netherlands, "/sinterface/port/get?ukey=" + kKey);
-    std::vector<double> times;
-    for (int run = 0; run < g_runs; ++run) {
-        const auto start = Clock::now();
-        const auto rows = parsePorts(client.request(url, nullptr), kPool);
-        times.push_back(millisecondsSince(start));
-        if (rows.size() != static_cast<std::size_t>(g_ports)) {
-            std::fprintf(stderr, "bare fetch parsed %zu rows\n", rows.size());
-            std::exit(1);
-        }
+    const auto start = Clock::now();
+    const auto rows = parsePorts(client.request(url, nullptr), kPool);
+    const double milliseconds = millisecondsSince(start);
+    if (rows.size() != static_cast<std::size_t>(g_ports)) {
+        std::fprintf(stderr, "bare fetch parsed %zu rows\n", rows.size());
+        std::exit(1);
     }
-    return median(times);
+    return milliseconds;
 }
 
 #ifdef POOLDESK_BENCH_WITH_APP
@@ -193,15 +187,29 @@ int main(int argc, char** argv) {
     std::printf("pending-port reply: %d ports, %zu bytes; median of %d runs\n", g_ports,
                 reply.size(), g_runs);
 
+    // The client and its floors take turns, so a change in the machine's load while the
+    // benchmark runs weighs on all alike.
     long memoryAdded = 0;
-    const double memoryWindow = benchMemoryWindow(memoryAdded);
-    const double bare = benchBare(bareClient);
+    std::vector<double> inMemory;
+    std::vector<double> bareTimes;
+#ifdef _WIN32
+    bench::BareAsyncClient asyncClient;
+    std::vector<double> asyncTimes;
+#endif
+    for (int run = 0; run < g_runs; ++run) {
+        inMemory.push_back(listInMemoryWindow(run == 0 ? &memoryAdded : nullptr));
+        bareTimes.push_back(fetchBare(bareClient));
+#ifdef _WIN32
+        asyncTimes.push_back(fetchBare(asyncClient));
+#endif
+    }
+    const double memoryWindow = median(inMemory);
+    const double bare = median(bareTimes);
     printFigure("listPorts, in-memory window", memoryWindow, "ms");
     printFigure((std::string(bench::kFloorName) + ": fetch + parse").c_str(), bare, "ms");
     printRatio("ratio in-memory / bare (under Wine, WinHTTP: target <= 1.3)", memoryWindow / bare);
 #ifdef _WIN32
-    bench::BareAsyncClient asyncClient;
-    const double bareAsync = benchBare(asyncClient);
+    const double bareAsync = median(asyncTimes);
     printFigure((std::string(bench::kAsyncFloorName) + ": fetch + parse").c_str(), bareAsync, "ms");
     printRatio("ratio in-memory / this floor", memoryWindow / bareAsync);
 #endif
