@@ -51,8 +51,13 @@ std::size_t findFrom(std::string_view text, std::string_view part, std::size_t f
         return std::string_view::npos;
     }
     const std::size_t last = text.size() - part.size();
+    // The first byte is looked at here before the whole part is compared: splitting a long
+    // reply into lines and fields spent most of its time calling the comparison at every byte.
+    const bool foldFirst = ignoreCase && !isLeadByte(part.front());
+    const char first = foldFirst ? foldAscii(part.front()) : part.front();
     for (std::size_t i = from; i <= last; i += characterWidth(text, i)) {
-        if (matchesAt(text, i, part, ignoreCase)) {
+        const char here = foldFirst ? foldAscii(text[i]) : text[i];
+        if (here == first && matchesAt(text, i, part, ignoreCase)) {
             return i;
         }
     }
