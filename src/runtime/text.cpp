@@ -114,13 +114,14 @@ int findText(std::string_view text, std::string_view part, int start, bool ignor
     return at == std::string_view::npos ? -1 : static_cast<int>(at + 1);
 }
 
-TextList splitText(std::string_view text, std::string_view separator, int maxParts) {
-    TextList pieces;
+std::vector<std::string_view> splitView(std::string_view text, std::string_view separator,
+                                        int maxParts) {
+    std::vector<std::string_view> pieces;
     if (text.empty()) {
         return pieces;
     }
     if (separator.empty()) {
-        pieces.emplace_back(text);
+        pieces.push_back(text);
         return pieces;
     }
     std::size_t pieceStart = 0;
@@ -129,13 +130,18 @@ TextList splitText(std::string_view text, std::string_view separator, int maxPar
         if (at == std::string_view::npos) {
             break;
         }
-        pieces.emplace_back(text.substr(pieceStart, at - pieceStart));
+        pieces.push_back(text.substr(pieceStart, at - pieceStart));
         pieceStart = at + separator.size();
     }
     if (pieceStart < text.size()) {
-        pieces.emplace_back(text.substr(pieceStart));
+        pieces.push_back(text.substr(pieceStart));
     }
     return pieces;
+}
+
+TextList splitText(std::string_view text, std::string_view separator, int maxParts) {
+    const std::vector<std::string_view> views = splitView(text, separator, maxParts);
+    return TextList(views.begin(), views.end());
 }
 
 Text middleText(std::string_view text, int position, int count) {

@@ -39,6 +39,10 @@ int findText(std::string_view text, std::string_view part, int start = 1, bool i
 // empty piece before a leading separator are kept; a trailing empty piece is dropped; an empty
 // text gives no pieces. maxParts > 0 caps the number of pieces (the last piece holds the rest).
 TextList splitText(std::string_view text, std::string_view separator, int maxParts = -1);
+// The same pieces as views into text, which must outlive them: for long replies, where copying
+// every line and field costs more than finding them.
+std::vector<std::string_view> splitView(std::string_view text, std::string_view separator,
+                                        int maxParts = -1);
 
 // count bytes from the 1-based position; empty when position is outside the text or count < 1.
 Text middleText(std::string_view text, int position, int count);

@@ -8,6 +8,8 @@
 #include "service/text_between.h"
 
 #include <optional>
+#include <string_view>
+#include <vector>
 
 namespace service {
 
@@ -64,14 +66,16 @@ Read<PortRows> readPendingPorts(const Session& session, std::optional<std::strin
     }
     // "name|status-time" lines, further "|" fields ignored, the status percent-encoded; a line
     // without anything after its first "|" lists nothing. Split as GBK text: a lead byte takes
-    // the byte after it, a "|" or "-" included.
+    // the byte after it, a "|" or "-" included. Lines and fields are views into the reply, not
+    // copies of it.
     PortRows ports;
-    for (const Text& line : runtime::splitText(reply.body, "\r\n")) {
-        const runtime::TextList fields = runtime::splitText(line, "|");
+    for (const std::string_view line : runtime::splitView(reply.body, "\r\n")) {
+        const std::vector<std::string_view> fields = runtime::splitView(line, "|");
         if (fields.size() < 2 || (pool && !portBelongsToPool(fields[0], *pool))) {
             continue;
         }
-        const runtime::TextList pieces = runtime::splitText(percentDecode(fields[1]), "-");
+        const Text status = percentDecode(fields[1]);
+        const std::vector<std::string_view> pieces = runtime::splitView(status, "-");
         // A status without "-" leaves the time empty; an empty status leaves both empty.
         ports.add(fields[0], pieces.empty() ? std::string_view() : pieces[0],
                   pieces.size() < 2 ? std::string_view() : pieces[1]);
