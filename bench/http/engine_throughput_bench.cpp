@@ -7,11 +7,13 @@
 
 #include "../service/bare_client.h"
 #include "http/engine.h"
+#include "url_bench_args.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,12 +28,12 @@ double secondsOf(const std::function<void()>& work) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <url> [requests]\n", argv[0]);
+    const std::optional<bench::UrlBenchArgs> args = bench::urlBenchArgs(argc, argv, 1000);
+    if (!args) {
         return 2;
     }
-    const std::string url = argv[1];
-    const int requests = argc > 2 ? std::atoi(argv[2]) : 1000;
+    const std::string& url = args->url;
+    const int requests = args->requests;
 #ifdef _WIN32
     const char* transport = "WinHTTP";
 #else

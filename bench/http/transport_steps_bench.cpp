@@ -9,12 +9,14 @@
 
 #include "http/engine.h"
 #include "http/transport.h"
+#include "url_bench_args.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -214,12 +216,12 @@ void printWakeUpCosts() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s <url> [requests]\n", argv[0]);
+    const std::optional<bench::UrlBenchArgs> args = bench::urlBenchArgs(argc, argv, 2000);
+    if (!args) {
         return 2;
     }
-    const std::string url = argv[1];
-    const int requests = argc > 2 ? std::atoi(argv[2]) : 2000;
+    const std::string& url = args->url;
+    const int requests = args->requests;
     http::setTransportFactory(
         [] { return std::make_unique<TimedTransport>(http::makePlatformTransport()); });
     http::HttpRequestEngine(url); // warm-up
