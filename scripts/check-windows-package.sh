@@ -40,11 +40,17 @@ python3 scripts/check-window-png.py "$folder/shot.png" 1158 694
 msi="$root/dist/PoolDesk-win64.msi"
 export WINEPREFIX="$folder/prefix"
 milliseconds() { echo $((($(date +%s%N) - $1) / 1000000)); }
-windows_path() { winepath -w "$1" 2>/dev/null; }
+# Written here, not asked of winepath. The demo's check once found no picture although the client
+# ended with success, so the client saved it where it was told to. The one way we see to that is
+# an empty answer from winepath (a Wine process of its own, started as the last client's Wine
+# processes were ending), which would have sent the picture to "\demo.png" on the current drive.
+# Every Wine prefix maps Z: to the Unix root, checked below once the prefix exists.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 start=$(date +%s%N)
 wineboot -i >/dev/null 2>&1
 wineserver -w
 echo "check-windows-package: empty Wine prefix made in $(milliseconds "$start") ms"
+test "$(readlink "$WINEPREFIX/dosdevices/z:")" = /
 
 start=$(date +%s%N)
 wine msiexec /i "$(windows_path "$msi")" /qn
@@ -97,6 +103,10 @@ start=$(date +%s%N)
 QT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1600x1000x24" \
   wine "$target" --demo --screenshot "$(windows_path "$folder")\\demo.png"
 echo "check-windows-package: demo, start to signed-in window $(milliseconds "$start") ms"
+test -f "$folder/demo.png" || {
+  echo "check-windows-package: the demo ended with success but left no $folder/demo.png" >&2
+  exit 1
+}
 cp "$folder/demo.png" build/mingw/artifacts/demo-screenshot.png
 python3 scripts/check-window-png.py "$folder/demo.png" 1158 694
 if pgrep -f 'Programs.PoolDesk.pooldesk-sim\.exe' >/dev/null; then
